@@ -1,0 +1,41 @@
+#include "job/startup.h"
+
+#include "errors/errorsys.h"
+#include "errors/start_stamp.h"
+#include "job/command_line.h"
+#include "job/job_state.h"
+#include "job/testit.h"
+#include "platform/module.h"
+#include "runtime/quit.h"
+
+namespace qb {
+
+namespace {
+std::vector<std::string>& vectorSlot() {
+  static std::vector<std::string> slots;
+  return slots;
+}
+}  // namespace
+
+const std::vector<std::string>& argumentVector() { return vectorSlot(); }
+
+int startProcess(std::vector<std::string> arguments) {
+  auto& slots = vectorSlot();
+  slots.assign(1, platform::modulePath());
+  slots.insert(slots.end(), arguments.begin(), arguments.end());
+
+  std::vector<Value> params;
+  for (std::size_t i = 1; i < slots.size(); ++i)
+    if (!isRuntimeSwitch(slots[i])) params.emplace_back(slots[i]);
+  try {
+    resetJobState();
+    ERRORSYS();
+    recordStartStamp();
+    TESTIT(params);
+  } catch (const QuitRequest&) {
+    // The orderly quit: the error level set before it is the exit code.
+  }
+  return ERRORLEVEL();
+}
+
+}  // namespace qb

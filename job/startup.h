@@ -1,0 +1,16 @@
+#pragma once
+// Process start-up and shut-down around the one call of TESTIT.
+
+#include <string>
+#include <vector>
+
+namespace qb {
+
+// The argument vector: slot 0 the executable's full path, then the arguments as split.
+const std::vector<std::string>& argumentVector();
+
+// Runs the process: module state, error hook, start stamp, then TESTIT with the arguments that
+// are not runtime switches. Returns the exit code (the error level).
+int startProcess(std::vector<std::string> arguments);
+
+}  // namespace qb

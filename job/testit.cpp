@@ -1,0 +1,35 @@
+#include "job/testit.h"
+
+#include "job/dobackup.h"
+#include "job/job_state.h"
+#include "job/startup.h"
+#include "runtime/frames.h"
+
+namespace qb {
+
+std::string folderOf(const std::string& path) {
+  const auto cut = path.find_last_of("\\/:");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+void TESTIT(std::span<const Value> arguments) {
+  // The selector is the one declared parameter; when no argument came it is an empty variable.
+  const Value absent;
+  std::vector<const Value*> received, unfilled;
+  for (const Value& a : arguments) received.push_back(&a);
+  if (arguments.empty()) unfilled.push_back(&absent);
+  Frame frame("TESTIT", "quolmerBackup", std::move(received), std::move(unfilled));
+
+  JobState& job = jobState();
+  QB_AT(frame);
+  job.baseFolder = folderOf(argumentVector().empty() ? std::string() : argumentVector()[0]);
+  // Exact, case-sensitive comparison; anything else, or nothing, means the primary destination.
+  const bool secondary = !arguments.empty() && arguments[0].isText() &&
+                         (arguments[0].text() == "secundario" || arguments[0].text() == "2");
+  job.destinationName = secondary ? "secundario" : "principal";
+  job.destinationNumber = secondary ? 2 : 1;
+  QB_AT(frame);
+  DOBACKUP();
+}
+
+}  // namespace qb
