@@ -1,7 +1,7 @@
 #include "errors/errorsys.h"
 
+#include "errors/error_dialog.h"
 #include "runtime/frames.h"
-#include "runtime/quit.h"
 
 namespace qb {
 
@@ -13,12 +13,11 @@ void ERRORSYS() {
   });
 }
 
-// Until the report and the dialog exist, every error ends the process with error level 1.
+// The report is not composed yet: every error goes straight to the dialog's exit.
 Value ERRORDIALOG(const ErrorRef& error) {
   const Value argument = Value(std::static_pointer_cast<Object>(error));
   Frame frame("ERRORDIALOG", "ERRSYSW", {&argument});
-  ERRORLEVEL(1);
-  QUIT();
+  return showErrorDialog(error, std::string());
 }
 
 }  // namespace qb
