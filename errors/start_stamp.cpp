@@ -15,6 +15,8 @@ void recordStartStamp() {
   g_stamp.seconds = now.hour * 3600.0 + now.minute * 60.0 + now.second + now.millis / 1000.0;
 }
 
-const StartStamp& startStamp() { return g_stamp; }
+const StartStamp& startStamp() {
+  return g_stamp;
+}
 
 }  // namespace qb

@@ -7,8 +7,12 @@ namespace qb {
 namespace {
 constexpr std::size_t kMaxArguments = 127;  // the vector's 128 slots less the program's own
 
-bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
-bool isSeparator(char c) { return isBlankOrTab(c) || c == '\r' || c == '\n'; }
+bool isBlankOrTab(char c) {
+  return c == ' ' || c == '\t';
+}
+bool isSeparator(char c) {
+  return isBlankOrTab(c) || c == '\r' || c == '\n';
+}
 
 // Where the argument text starts: after the program name and the blanks that follow it.
 std::size_t argumentStart(std::string_view line) {
@@ -30,8 +34,8 @@ std::vector<std::string> splitCommandLine(std::string_view commandLine) {
   std::vector<std::string> args;
   std::optional<std::string> open;
   bool quoted = false;
-  for (std::size_t i = argumentStart(commandLine); i < commandLine.size() && args.size() < kMaxArguments;
-       ++i) {
+  for (std::size_t i = argumentStart(commandLine);
+       i < commandLine.size() && args.size() < kMaxArguments; ++i) {
     const char c = commandLine[i];
     if (c == '"') {
       quoted = !quoted;

@@ -61,8 +61,10 @@ TEST(SplitCommandLine, AtMost127Arguments) {
 }
 
 TEST(RuntimeSwitch, PrefixesInAnyCase) {
-  for (const char* s : {"//INFO", "//", "--hb:x", "--HB:x", "--Hb:", "--hB:gc=0"}) EXPECT_TRUE(isRuntimeSwitch(s)) << s;
-  for (const char* s : {"--x", "/INFO", "-hb:x", "--hb", "2", "", "x//"}) EXPECT_FALSE(isRuntimeSwitch(s)) << s;
+  for (const char* s : {"//INFO", "//", "--hb:x", "--HB:x", "--Hb:", "--hB:gc=0"})
+    EXPECT_TRUE(isRuntimeSwitch(s)) << s;
+  for (const char* s : {"--x", "/INFO", "-hb:x", "--hb", "2", "", "x//"})
+    EXPECT_FALSE(isRuntimeSwitch(s)) << s;
 }
 
 // Seeded random command lines of every byte: no crash, no read past the end (the sanitizers
@@ -72,7 +74,8 @@ TEST(SplitCommandLine, RandomInputKeepsInvariants) {
   const std::string alphabet = std::string("\" \t\r\nab\\\x80\xff", 11) + std::string(1, '\0');
   for (int round = 0; round < 20000; ++round) {
     std::string line(rng() % 300, ' ');
-    for (char& c : line) c = rng() % 4 == 0 ? static_cast<char>(rng()) : alphabet[rng() % alphabet.size()];
+    for (char& c : line)
+      c = rng() % 4 == 0 ? static_cast<char>(rng()) : alphabet[rng() % alphabet.size()];
     const Args args = splitCommandLine(line);
     ASSERT_LE(args.size(), 127u);
     std::size_t kept = 0;

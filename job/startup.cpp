@@ -17,16 +17,23 @@ std::vector<std::string>& vectorSlot() {
 }
 }  // namespace
 
-const std::vector<std::string>& argumentVector() { return vectorSlot(); }
+const std::vector<std::string>& argumentVector() {
+  return vectorSlot();
+}
+
+std::vector<Value> procedureArguments(const std::vector<std::string>& slots) {
+  std::vector<Value> params;
+  for (std::size_t i = 1; i < slots.size(); ++i)
+    if (!isRuntimeSwitch(slots[i])) params.emplace_back(slots[i]);
+  return params;
+}
 
 int startProcess(std::vector<std::string> arguments) {
   auto& slots = vectorSlot();
   slots.assign(1, platform::modulePath());
   slots.insert(slots.end(), arguments.begin(), arguments.end());
 
-  std::vector<Value> params;
-  for (std::size_t i = 1; i < slots.size(); ++i)
-    if (!isRuntimeSwitch(slots[i])) params.emplace_back(slots[i]);
+  const std::vector<Value> params = procedureArguments(slots);
   try {
     resetJobState();
     ERRORSYS();

@@ -4,10 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "runtime/value.h"
+
 namespace qb {
 
 // The argument vector: slot 0 the executable's full path, then the arguments as split.
 const std::vector<std::string>& argumentVector();
+
+// The arguments TESTIT receives: slots 1 on of the vector, runtime switches left out.
+std::vector<Value> procedureArguments(const std::vector<std::string>& slots);
 
 // Runs the process: module state, error hook, start stamp, then TESTIT with the arguments that
 // are not runtime switches. Returns the exit code (the error level).

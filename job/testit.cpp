@@ -12,6 +12,15 @@ std::string folderOf(const std::string& path) {
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
+void chooseDestination(std::span<const Value> arguments) {
+  JobState& job = jobState();
+  job.baseFolder = folderOf(argumentVector().empty() ? std::string() : argumentVector()[0]);
+  const bool secondary = !arguments.empty() && arguments[0].isText() &&
+                         (arguments[0].text() == "secundario" || arguments[0].text() == "2");
+  job.destinationName = secondary ? "secundario" : "principal";
+  job.destinationNumber = secondary ? 2 : 1;
+}
+
 void TESTIT(std::span<const Value> arguments) {
   // The selector is the one declared parameter; when no argument came it is an empty variable.
   const Value absent;
@@ -20,14 +29,8 @@ void TESTIT(std::span<const Value> arguments) {
   if (arguments.empty()) unfilled.push_back(&absent);
   Frame frame("TESTIT", "quolmerBackup", std::move(received), std::move(unfilled));
 
-  JobState& job = jobState();
   QB_AT(frame);
-  job.baseFolder = folderOf(argumentVector().empty() ? std::string() : argumentVector()[0]);
-  // Exact, case-sensitive comparison; anything else, or nothing, means the primary destination.
-  const bool secondary = !arguments.empty() && arguments[0].isText() &&
-                         (arguments[0].text() == "secundario" || arguments[0].text() == "2");
-  job.destinationName = secondary ? "secundario" : "principal";
-  job.destinationNumber = secondary ? 2 : 1;
+  chooseDestination(arguments);
   QB_AT(frame);
   DOBACKUP();
 }

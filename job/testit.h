@@ -11,7 +11,11 @@ namespace qb {
 // The executable's folder: everything up to and including the last '\', '/' or ':'.
 std::string folderOf(const std::string& path);
 
-// Chooses the destination from the first argument (exact, case-sensitive) and runs DOBACKUP.
+// Sets the job state: base folder from the executable's path, destination from the first
+// argument (exact, case-sensitive text; anything else means the primary destination).
+void chooseDestination(std::span<const Value> arguments);
+
+// The entry procedure: chooses the destination and runs DOBACKUP.
 void TESTIT(std::span<const Value> arguments);
 
 }  // namespace qb

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "job/command_line.h"
 #include "job/job_state.h"
+#include "job/startup.h"
 
 namespace qb {
 namespace {
@@ -13,7 +15,7 @@ struct Case {
   int number;
 };
 
-TEST(TESTIT, ChoosesTheDestinationByExactText) {
+TEST(ChooseDestination, ByExactText) {
   const std::vector<Case> cases = {
       {{Value("1")}, "principal", 1},
       {{Value("2")}, "secundario", 2},
@@ -32,9 +34,32 @@ TEST(TESTIT, ChoosesTheDestinationByExactText) {
   };
   for (const auto& c : cases) {
     resetJobState();
-    TESTIT(c.args);
+    chooseDestination(c.args);
     EXPECT_EQ(jobState().destinationName, c.name) << (c.args.empty() ? "(none)" : c.args[0].text());
     EXPECT_EQ(jobState().destinationNumber, c.number);
+  }
+}
+
+// From the raw command line to the destination, as the start-up hands it over.
+TEST(StartUp, RuntimeSwitchesNeverReachTheProcedure) {
+  const std::vector<std::pair<const char*, const char*>> cases = {
+      {"prog //INFO 2", "secundario"},
+      {"prog --HB:x 2", "secundario"},
+      {"prog //a --hb:b secundario", "secundario"},
+      {"prog --x 2", "principal"},
+      {"prog \"\" 2", "principal"},
+      {"prog \"secundario 2\"", "principal"},
+      {"prog \"secun\"dario", "secundario"},
+      {"prog", "principal"},
+  };
+  for (const auto& [line, name] : cases) {
+    std::vector<std::string> slots = splitCommandLine(line);
+    slots.insert(slots.begin(), "C:\\Apps\\prog.exe");
+    const std::vector<Value> params = procedureArguments(slots);
+    for (const Value& p : params) EXPECT_FALSE(isRuntimeSwitch(p.text())) << line;
+    resetJobState();
+    chooseDestination(params);
+    EXPECT_EQ(jobState().destinationName, name) << line;
   }
 }
 

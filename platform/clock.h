@@ -4,7 +4,7 @@
 namespace qb::platform {
 
 struct LocalTime {
-  int year, month, day;             // calendar date, month and day from 1
+  int year, month, day;              // calendar date, month and day from 1
   int hour, minute, second, millis;  // time of day, 24-hour
 };
 

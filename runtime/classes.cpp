@@ -21,7 +21,8 @@ int registerClass(const std::string& name) {
 
 std::string className(int handle) {
   const auto& names = registry();
-  return handle >= 1 && handle <= static_cast<int>(names.size()) ? names[handle - 1] : std::string();
+  return handle >= 1 && handle <= static_cast<int>(names.size()) ? names[handle - 1]
+                                                                 : std::string();
 }
 
 }  // namespace qb

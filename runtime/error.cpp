@@ -22,20 +22,62 @@ struct NestingGuard {
 };
 }  // namespace
 
-ErrorRecord::ErrorRecord() { registerClass(className()); }
+ErrorRecord::ErrorRecord() {
+  registerClass(className());
+}
 
 const std::string& genericDescription(int gencode) {
-  static const std::array<std::string, 51> kTexts = {
-      "Unknown error", "Argument error", "Bound error", "String overflow", "Numeric overflow",
-      "Zero divisor", "Numeric error", "Syntax error", "Operation too complex", "", "",
-      "Memory low", "Undefined function", "No exported method", "Variable does not exist",
-      "Alias does not exist", "No exported variable", "Illegal characters in alias",
-      "Alias already in use", "", "Create error", "Open error", "Close error", "Read error",
-      "Write error", "Print error", "", "", "", "", "Operation not supported", "Limit exceeded",
-      "Corruption detected", "Data type error", "Data width error", "Workarea not in use",
-      "Workarea not indexed", "Exclusive required", "Lock required", "Write not allowed",
-      "Append lock failed", "Lock failure", "", "", "", "Object destructor failure",
-      "array access", "array assign", "array dimension", "not an array", "conditional"};
+  static const std::array<std::string, 51> kTexts = {"Unknown error",
+                                                     "Argument error",
+                                                     "Bound error",
+                                                     "String overflow",
+                                                     "Numeric overflow",
+                                                     "Zero divisor",
+                                                     "Numeric error",
+                                                     "Syntax error",
+                                                     "Operation too complex",
+                                                     "",
+                                                     "",
+                                                     "Memory low",
+                                                     "Undefined function",
+                                                     "No exported method",
+                                                     "Variable does not exist",
+                                                     "Alias does not exist",
+                                                     "No exported variable",
+                                                     "Illegal characters in alias",
+                                                     "Alias already in use",
+                                                     "",
+                                                     "Create error",
+                                                     "Open error",
+                                                     "Close error",
+                                                     "Read error",
+                                                     "Write error",
+                                                     "Print error",
+                                                     "",
+                                                     "",
+                                                     "",
+                                                     "",
+                                                     "Operation not supported",
+                                                     "Limit exceeded",
+                                                     "Corruption detected",
+                                                     "Data type error",
+                                                     "Data width error",
+                                                     "Workarea not in use",
+                                                     "Workarea not indexed",
+                                                     "Exclusive required",
+                                                     "Lock required",
+                                                     "Write not allowed",
+                                                     "Append lock failed",
+                                                     "Lock failure",
+                                                     "",
+                                                     "",
+                                                     "",
+                                                     "Object destructor failure",
+                                                     "array access",
+                                                     "array assign",
+                                                     "array dimension",
+                                                     "not an array",
+                                                     "conditional"};
   static const std::string kNone;
   return gencode >= 0 && gencode < static_cast<int>(kTexts.size()) ? kTexts[gencode] : kNone;
 }
@@ -46,7 +88,9 @@ ErrorHook setErrorHook(ErrorHook hook) {
   return previous;
 }
 
-const ErrorHook& errorHook() { return hookSlot(); }
+const ErrorHook& errorHook() {
+  return hookSlot();
+}
 
 void unrecoverableError(const std::string& message) {
   platform::writeDiagnostic("Unrecoverable error: " + message + "\n");

@@ -51,7 +51,8 @@ TEST(ErrorRecord, GenericDescriptions) {
   EXPECT_EQ(genericDescription(40), "Append lock failed");
   EXPECT_EQ(genericDescription(45), "Object destructor failure");
   EXPECT_EQ(genericDescription(50), "conditional");
-  for (int code : {9, 10, 19, 26, 27, 28, 29, 42, 43, 44, 51, -1}) EXPECT_EQ(genericDescription(code), "") << code;
+  for (int code : {9, 10, 19, 26, 27, 28, 29, 42, 43, 44, 51, -1})
+    EXPECT_EQ(genericDescription(code), "") << code;
 }
 
 TEST(ErrorContract, EachVerdictIsHonouredOnlyWithItsFlag) {

@@ -7,8 +7,8 @@ namespace qb {
 namespace {
 // Fliegel and Van Flandern's conversion between Gregorian dates and Julian day numbers.
 std::int32_t julianFromYmd(int y, int m, int d) {
-  return d - 32075 + 1461 * (y + 4800 + (m - 14) / 12) / 4 + 367 * (m - 2 - (m - 14) / 12 * 12) / 12 -
-         3 * ((y + 4900 + (m - 14) / 12) / 100) / 4;
+  return d - 32075 + 1461 * (y + 4800 + (m - 14) / 12) / 4 +
+         367 * (m - 2 - (m - 14) / 12 * 12) / 12 - 3 * ((y + 4900 + (m - 14) / 12) / 100) / 4;
 }
 }  // namespace
 
@@ -46,7 +46,8 @@ const std::string& Value::text() const {
 }
 
 char Value::typeLetter() const {
-  static constexpr char kLetters[] = {'U', 'C', 'M', 'N', 'L', 'D', 'T', 'A', 'O', 'B', 'H', 'P', 'S'};
+  static constexpr char kLetters[] = {'U', 'C', 'M', 'N', 'L', 'D', 'T',
+                                      'A', 'O', 'B', 'H', 'P', 'S'};
   static_assert(sizeof(kLetters) == std::variant_size_v<ValueBase>);
   return kLetters[index()];
 }

@@ -70,8 +70,8 @@ using Hash = std::shared_ptr<std::vector<std::pair<Value, Value>>>;
 using Block = std::shared_ptr<std::function<Value(std::span<const Value>)>>;
 using ObjectRef = std::shared_ptr<Object>;
 
-using ValueBase = std::variant<Nil, std::string, Memo, double, bool, Date, Timestamp, Array, ObjectRef,
-                               Block, Hash, Pointer, Symbol>;
+using ValueBase = std::variant<Nil, std::string, Memo, double, bool, Date, Timestamp, Array,
+                               ObjectRef, Block, Hash, Pointer, Symbol>;
 
 class Value : public ValueBase {
  public:
@@ -84,7 +84,9 @@ class Value : public ValueBase {
 
   bool isNil() const { return std::holds_alternative<Nil>(*this); }
   // Text in either form (character or memo).
-  bool isText() const { return std::holds_alternative<std::string>(*this) || std::holds_alternative<Memo>(*this); }
+  bool isText() const {
+    return std::holds_alternative<std::string>(*this) || std::holds_alternative<Memo>(*this);
+  }
   bool isNumber() const { return std::holds_alternative<double>(*this); }
   bool isLogical() const { return std::holds_alternative<bool>(*this); }
   bool isDate() const { return std::holds_alternative<Date>(*this); }

@@ -33,7 +33,8 @@ TEST(Value, TextAccessorSeesBothTextKindsOnly) {
 }
 
 TEST(Date, RoundTripsAndRejectsInvalidDates) {
-  for (auto [y, m, d] : {std::tuple{1900, 1, 1}, {1925, 12, 31}, {2000, 2, 29}, {2016, 4, 16}, {9999, 12, 31}}) {
+  for (auto [y, m, d] :
+       {std::tuple{1900, 1, 1}, {1925, 12, 31}, {2000, 2, 29}, {2016, 4, 16}, {9999, 12, 31}}) {
     int yy, mm, dd;
     Date::fromYmd(y, m, d).ymd(yy, mm, dd);
     EXPECT_EQ(std::tuple(yy, mm, dd), std::tuple(y, m, d));

@@ -15,7 +15,9 @@ std::string baseName(const std::string& path) {
 }
 
 // Dot files play the part of hidden files.
-bool isHidden(const std::string& path) { return baseName(path).starts_with('.'); }
+bool isHidden(const std::string& path) {
+  return baseName(path).starts_with('.');
+}
 
 class PosixInputFile : public InputFile {
  public:
@@ -58,14 +60,18 @@ std::vector<DirEntry> listFiles(const std::string& pattern) {
   return out;
 }
 
-bool fileExists(const std::string& name) { return !listFiles(name).empty(); }
+bool fileExists(const std::string& name) {
+  return !listFiles(name).empty();
+}
 
 bool isPlainFile(const std::string& name) {
   struct stat st {};
   return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool deleteFile(const std::string& name) { return ::unlink(name.c_str()) == 0; }
+bool deleteFile(const std::string& name) {
+  return ::unlink(name.c_str()) == 0;
+}
 
 bool createNewFile(const std::string& name) {
   const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);

@@ -61,10 +61,13 @@ bool fileExists(const std::string& name) {
 
 bool isPlainFile(const std::string& name) {
   const DWORD a = GetFileAttributesW(widen(name).c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+  return a != INVALID_FILE_ATTRIBUTES &&
+         (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
-bool deleteFile(const std::string& name) { return DeleteFileW(widen(name).c_str()) != 0; }
+bool deleteFile(const std::string& name) {
+  return DeleteFileW(widen(name).c_str()) != 0;
+}
 
 bool createNewFile(const std::string& name) {
   HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -88,8 +91,8 @@ bool writeNewFile(const std::string& name, const std::string& bytes, bool* compl
 }
 
 std::unique_ptr<InputFile> InputFile::open(const std::string& name) {
-  HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32InputFile>(h);
 }

@@ -9,7 +9,8 @@ std::string modulePath() {
   const DWORD n = GetModuleFileNameW(nullptr, wide, MAX_PATH + 1);
   if (n == 0 || n > MAX_PATH) return {};
   char ansi[MAX_PATH + 1];
-  const int len = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(n), ansi, MAX_PATH - 1, nullptr, nullptr);
+  const int len = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(n), ansi, MAX_PATH - 1,
+                                      nullptr, nullptr);
   return std::string(ansi, len > 0 ? static_cast<size_t>(len) : 0);
 }
 
