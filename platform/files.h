@@ -14,6 +14,9 @@ struct DirEntry {
   std::uint64_t size = 0;
 };
 
+// The separator between a folder and a name: '\\' on Windows, '/' elsewhere.
+char pathSeparator();
+
 // The ordinary files a pattern (a name that may hold '*' and '?') matches, in the order the
 // system lists them: no directories, no hidden or system entries.
 std::vector<DirEntry> listFiles(const std::string& pattern);

@@ -45,6 +45,8 @@ class PosixInputFile : public InputFile {
 };
 }  // namespace
 
+char pathSeparator() { return '/'; }
+
 std::vector<DirEntry> listFiles(const std::string& pattern) {
   std::vector<DirEntry> out;
   glob_t g{};

@@ -33,6 +33,8 @@ class Win32InputFile : public InputFile {
 };
 }  // namespace
 
+char pathSeparator() { return '\\'; }
+
 std::vector<DirEntry> listFiles(const std::string& pattern) {
   std::vector<DirEntry> out;
   WIN32_FIND_DATAW fd;
