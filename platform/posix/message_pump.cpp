@@ -1,0 +1,10 @@
+#include "platform/message_pump.h"
+
+namespace qb::platform {
+
+// No window message queue here: nothing to serve, and never a quit message.
+bool pumpMessages(WindowingState&, void*) {
+  return true;
+}
+
+}  // namespace qb::platform

@@ -1,0 +1,21 @@
+#include "process/sysrefresh.h"
+
+namespace qb {
+
+platform::WindowingState& windowingState() {
+  static platform::WindowingState state;
+  return state;
+}
+
+bool SYSREFRESH() {
+  // The accelerator table is out of use while messages are dispatched: a handler that pumps
+  // again from inside must not translate with it.
+  platform::WindowingState& state = windowingState();
+  void* table = state.acceleratorTable;
+  state.acceleratorTable = nullptr;
+  const bool noQuit = platform::pumpMessages(state, table);
+  state.acceleratorTable = table;
+  return noQuit;
+}
+
+}  // namespace qb
