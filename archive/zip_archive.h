@@ -1,0 +1,54 @@
+#pragma once
+// One open zip archive over minizip: the collectable an archive handle refers to. It is closed
+// by close() or, still open, when the last reference goes away.
+
+#include <zip.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "runtime/value.h"
+
+namespace qb {
+
+// What an entry's headers are made of. The library packs the time fields into the DOS date and
+// time; all-zero fields give 0 and 0.
+struct EntryHeader {
+  std::string name;
+  zip_fileinfo info{};
+  int method = Z_DEFLATED;
+  int level = Z_DEFAULT_COMPRESSION;
+  std::optional<std::string> password;
+  std::uint32_t crcForCrypting = 0;
+  std::optional<std::string> comment;
+  // Room in the local header for sizes of 4 GiB and more; only for entries that need it.
+  bool zip64 = false;
+};
+
+class ZipArchive : public Collectable {
+ public:
+  // Mode 0 creates (truncating), 1 writes a new archive after the file's content, 2 adds to an
+  // existing archive, whose comment then lands in existingComment. Null when that fails.
+  static std::shared_ptr<ZipArchive> open(const std::string& name, int mode,
+                                          std::optional<std::string>* existingComment = nullptr);
+  ~ZipArchive() override;
+  ZipArchive(const ZipArchive&) = delete;
+  ZipArchive& operator=(const ZipArchive&) = delete;
+
+  bool isOpen() const { return zip_ != nullptr; }
+
+  // The library's result codes. Opening an entry closes one still open.
+  int openEntry(const EntryHeader& header);
+  int write(const char* data, unsigned count);
+  int closeEntry();
+  // Writes the directory and ends the archive; the handle is empty afterwards even on failure.
+  int close(const std::string* comment);
+
+ private:
+  explicit ZipArchive(zipFile zip) : zip_(zip) {}
+  zipFile zip_;
+};
+
+}  // namespace qb

@@ -1,0 +1,123 @@
+#include "archive/zip_writer.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "archive/arguments.h"
+#include "archive/file_digest.h"
+#include "archive/time_text.h"
+#include "archive/zip_archive.h"
+#include "runtime/error.h"
+#include "runtime/frames.h"
+
+namespace qb {
+
+namespace {
+// The archive a handle argument holds; null for anything but an open archive handle.
+ZipArchive* openArchive(const Value& handle) {
+  const auto* pointer = std::get_if<Pointer>(&handle);
+  auto* archive = pointer ? dynamic_cast<ZipArchive*>(pointer->collectable.get()) : nullptr;
+  return archive && archive->isOpen() ? archive : nullptr;
+}
+
+Value argumentError(const std::string& operation, std::span<const Value> params) {
+  raiseArgumentError(operation, {params.begin(), params.end()});
+  return {};
+}
+
+std::uint32_t toUint32(const Value& v) {
+  return static_cast<std::uint32_t>(toInt32(v.number()));
+}
+
+// A timestamp gives date and time; otherwise a date and a time text do.
+void setTime(tm_zip& t, const Value& date, const Value& timeText) {
+  int year = 0, month = 0, day = 0;
+  TimeOfDay time;
+  if (const auto* stamp = std::get_if<Timestamp>(&date)) {
+    Date{stamp->julian}.ymd(year, month, day);
+    time = {stamp->millis / 3600000, stamp->millis / 60000 % 60, stamp->millis / 1000 % 60};
+  } else {
+    if (const auto* d = std::get_if<Date>(&date)) d->ymd(year, month, day);
+    if (timeText.isText()) time = parseTimeText(timeText.text());
+  }
+  // The field type differs between minizip builds; a month of 0 gives the library -1, which it
+  // turns back into 0 when it packs the DOS date.
+  using Field = decltype(t.tm_year);
+  t.tm_year = static_cast<Field>(year);
+  t.tm_mon = static_cast<Field>(month - 1);
+  t.tm_mday = static_cast<Field>(day);
+  t.tm_hour = static_cast<Field>(time.hour);
+  t.tm_min = static_cast<Field>(time.minute);
+  t.tm_sec = static_cast<Field>(time.second);
+}
+}  // namespace
+
+Value HB_ZIPOPEN(std::span<const Value> params, Value* comment) {
+  Frame frame("HB_ZIPOPEN", "", framed(params));
+  const Value& name = param(params, 1);
+  if (!name.isText()) return argumentError("HB_ZIPOPEN", params);
+  const Value& mode = param(params, 2);
+  std::optional<std::string> existing;
+  auto archive =
+      ZipArchive::open(name.text(), mode.isNumber() ? toInt32(mode.number()) : 0, &existing);
+  if (!archive) return {};
+  if (comment && existing) *comment = *existing;
+  return Value(Pointer{archive.get(), archive});
+}
+
+Value HB_ZIPFILECREATE(std::span<const Value> params) {
+  Frame frame("HB_ZIPFILECREATE", "", framed(params));
+  const Value& name = param(params, 2);
+  if (!name.isText()) return argumentError("HB_ZIPFILECREATE", params);
+  ZipArchive* archive = openArchive(param(params, 1));
+  if (!archive) return argumentError("HB_ZIPFILECREATE", params);
+  EntryHeader header;
+  header.name = name.text();
+  setTime(header.info.tmz_date, param(params, 3), param(params, 4));
+  header.info.internal_fa = toUint32(param(params, 5));
+  header.info.external_fa = toUint32(param(params, 6));
+  if (param(params, 7).isNumber()) header.method = toInt32(param(params, 7).number());
+  if (param(params, 8).isNumber()) header.level = toInt32(param(params, 8).number());
+  if (param(params, 9).isText()) header.password = param(params, 9).text();
+  header.crcForCrypting = toUint32(param(params, 10));
+  if (param(params, 11).isText()) header.comment = param(params, 11).text();
+  return archive->openEntry(header);
+}
+
+Value HB_ZIPFILEWRITE(std::span<const Value> params) {
+  Frame frame("HB_ZIPFILEWRITE", "", framed(params));
+  const Value& data = param(params, 2);
+  if (!data.isText()) return argumentError("HB_ZIPFILEWRITE", params);
+  ZipArchive* archive = openArchive(param(params, 1));
+  if (!archive) return argumentError("HB_ZIPFILEWRITE", params);
+  const std::string& bytes = data.text();
+  auto count = static_cast<std::uint32_t>(
+      std::min<std::size_t>(bytes.size(), std::numeric_limits<std::uint32_t>::max()));
+  if (param(params, 3).isNumber()) count = std::min(count, toUint32(param(params, 3)));
+  return archive->write(bytes.data(), count);
+}
+
+Value HB_ZIPFILECLOSE(std::span<const Value> params) {
+  Frame frame("HB_ZIPFILECLOSE", "", framed(params));
+  ZipArchive* archive = openArchive(param(params, 1));
+  if (!archive) return argumentError("HB_ZIPFILECLOSE", params);
+  return archive->closeEntry();
+}
+
+Value HB_ZIPCLOSE(std::span<const Value> params) {
+  Frame frame("HB_ZIPCLOSE", "", framed(params));
+  ZipArchive* archive = openArchive(param(params, 1));
+  if (!archive) return argumentError("HB_ZIPCLOSE", params);
+  const Value& comment = param(params, 2);
+  return archive->close(comment.isText() ? &comment.text() : nullptr);
+}
+
+Value HB_ZIPFILECRC32(std::span<const Value> params) {
+  Frame frame("HB_ZIPFILECRC32", "", framed(params));
+  const Value& name = param(params, 1);
+  if (!name.isText()) return argumentError("HB_ZIPFILECRC32", params);
+  const auto digest = digestFile(name.text());
+  return digest ? Value(static_cast<double>(digest->crc32)) : Value(0);
+}
+
+}  // namespace qb
