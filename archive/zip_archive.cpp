@@ -5,6 +5,22 @@ namespace qb {
 namespace {
 // Version made by: MS-DOS host, format 2.0.
 constexpr uLong kMadeBy = 20;
+
+zip_fileinfo entryInfo(const EntryHeader& h) {
+  zip_fileinfo info{};
+  // The field type differs between minizip builds. The record takes the month less one, so no
+  // date gives the library -1, which it turns back into 0 when it packs the DOS date.
+  using Field = decltype(info.tmz_date.tm_year);
+  info.tmz_date.tm_year = static_cast<Field>(h.year);
+  info.tmz_date.tm_mon = static_cast<Field>(h.month - 1);
+  info.tmz_date.tm_mday = static_cast<Field>(h.day);
+  info.tmz_date.tm_hour = static_cast<Field>(h.time.hour);
+  info.tmz_date.tm_min = static_cast<Field>(h.time.minute);
+  info.tmz_date.tm_sec = static_cast<Field>(h.time.second);
+  info.internal_fa = h.internalAttributes;
+  info.external_fa = h.externalAttributes;
+  return info;
+}
 }  // namespace
 
 std::shared_ptr<ZipArchive> ZipArchive::open(const std::string& name, int mode,
@@ -30,7 +46,8 @@ int ZipArchive::openEntry(const EntryHeader& h) {
   }
   const char* password = h.password ? h.password->c_str() : nullptr;
   const char* comment = h.comment ? h.comment->c_str() : nullptr;
-  return zipOpenNewFileInZip4_64(zip_, h.name.c_str(), &h.info, nullptr, 0, nullptr, 0, comment,
+  const zip_fileinfo info = entryInfo(h);
+  return zipOpenNewFileInZip4_64(zip_, h.name.c_str(), &info, nullptr, 0, nullptr, 0, comment,
                                  h.method, h.level, 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, password,
                                  h.crcForCrypting, kMadeBy, 0, h.zip64 ? 1 : 0);
 }

@@ -9,15 +9,21 @@
 #include <optional>
 #include <string>
 
+#include "archive/time_text.h"
 #include "runtime/value.h"
 
 namespace qb {
 
-// What an entry's headers are made of. The library packs the time fields into the DOS date and
-// time; all-zero fields give 0 and 0.
+// What an entry's headers are made of. The library packs date and time into the DOS date and
+// time; no date (all zero) gives 0 and 0.
 struct EntryHeader {
   std::string name;
-  zip_fileinfo info{};
+  int year = 0;
+  int month = 0;  // 1 to 12
+  int day = 0;
+  TimeOfDay time;
+  std::uint32_t internalAttributes = 0;
+  std::uint32_t externalAttributes = 0;
   int method = Z_DEFLATED;
   int level = Z_DEFAULT_COMPRESSION;
   std::optional<std::string> password;

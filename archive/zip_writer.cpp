@@ -30,25 +30,14 @@ std::uint32_t toUint32(const Value& v) {
 }
 
 // A timestamp gives date and time; otherwise a date and a time text do.
-void setTime(tm_zip& t, const Value& date, const Value& timeText) {
-  int year = 0, month = 0, day = 0;
-  TimeOfDay time;
+void setTime(EntryHeader& h, const Value& date, const Value& timeText) {
   if (const auto* stamp = std::get_if<Timestamp>(&date)) {
-    Date{stamp->julian}.ymd(year, month, day);
-    time = {stamp->millis / 3600000, stamp->millis / 60000 % 60, stamp->millis / 1000 % 60};
-  } else {
-    if (const auto* d = std::get_if<Date>(&date)) d->ymd(year, month, day);
-    if (timeText.isText()) time = parseTimeText(timeText.text());
+    Date{stamp->julian}.ymd(h.year, h.month, h.day);
+    h.time = {stamp->millis / 3600000, stamp->millis / 60000 % 60, stamp->millis / 1000 % 60};
+    return;
   }
-  // The field type differs between minizip builds; a month of 0 gives the library -1, which it
-  // turns back into 0 when it packs the DOS date.
-  using Field = decltype(t.tm_year);
-  t.tm_year = static_cast<Field>(year);
-  t.tm_mon = static_cast<Field>(month - 1);
-  t.tm_mday = static_cast<Field>(day);
-  t.tm_hour = static_cast<Field>(time.hour);
-  t.tm_min = static_cast<Field>(time.minute);
-  t.tm_sec = static_cast<Field>(time.second);
+  if (const auto* d = std::get_if<Date>(&date)) d->ymd(h.year, h.month, h.day);
+  if (timeText.isText()) h.time = parseTimeText(timeText.text());
 }
 }  // namespace
 
@@ -73,9 +62,9 @@ Value HB_ZIPFILECREATE(std::span<const Value> params) {
   if (!archive) return argumentError("HB_ZIPFILECREATE", params);
   EntryHeader header;
   header.name = name.text();
-  setTime(header.info.tmz_date, param(params, 3), param(params, 4));
-  header.info.internal_fa = toUint32(param(params, 5));
-  header.info.external_fa = toUint32(param(params, 6));
+  setTime(header, param(params, 3), param(params, 4));
+  header.internalAttributes = toUint32(param(params, 5));
+  header.externalAttributes = toUint32(param(params, 6));
   if (param(params, 7).isNumber()) header.method = toInt32(param(params, 7).number());
   if (param(params, 8).isNumber()) header.level = toInt32(param(params, 8).number());
   if (param(params, 9).isText()) header.password = param(params, 9).text();
