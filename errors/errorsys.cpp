@@ -1,23 +1,47 @@
 #include "errors/errorsys.h"
 
-#include "errors/error_dialog.h"
+#include "errors/neterr.h"
+#include "errors/report.h"
+#include "errors/report_file.h"
 #include "runtime/frames.h"
 
 namespace qb {
 
-void ERRORSYS() {
-  setErrorHook([](const ErrorRef& error) {
+namespace {
+constexpr int kGuardLevel = 7;
+
+bool is(const Value& code, int expected) {
+  return code.isNumber() && code.number() == expected;
+}
+}  // namespace
+
+void ERRORSYS(DialogStep dialog) {
+  setErrorHook([dialog](const ErrorRef& error) {
     const Value argument = Value(std::static_pointer_cast<Object>(error));
     Frame frame("(b)ERRORSYS", "ERRSYSW", {&argument});
-    return ERRORDIALOG(error);
+    return ERRORDIALOG(error, dialog);
   });
 }
 
-// The report is not composed yet: every error goes straight to the dialog's exit.
-Value ERRORDIALOG(const ErrorRef& error) {
+Value ERRORDIALOG(const ErrorRef& error, DialogStep dialog) {
   const Value argument = Value(std::static_pointer_cast<Object>(error));
   Frame frame("ERRORDIALOG", "ERRSYSW", {&argument});
-  return showErrorDialog(error, std::string());
+
+  if (is(error->GENCODE, 5)) return 0;
+  const bool openRefused =
+      is(error->GENCODE, 21) && (is(error->OSCODE, 32) || is(error->OSCODE, 5));
+  if ((openRefused || is(error->GENCODE, 40)) && error->can(CANDEFAULT)) {
+    NETERR(true);
+    return false;
+  }
+  // An error raised from inside this handler's own dialog: no second report.
+  if (PROCNAME(kGuardLevel).starts_with("ERRORDIALO")) exitSequence();
+
+  const std::string report = composeReport(*error, gatherFacts());
+  writeErrorLog(report);
+  return dialog(error, report);
 }
+
+void ERRORLINK() {}
 
 }  // namespace qb

@@ -1,0 +1,99 @@
+#include "errors/probes.h"
+
+#include "errors/probe_rules.h"
+#include "errors/start_stamp.h"
+#include "errors/treg32.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+
+namespace qb {
+
+double GETINSTANCE() {
+  static const std::uintptr_t instance = platform::moduleHandle();
+  return static_cast<double>(instance);
+}
+
+std::string GETMODULEFILENAME(double module) {
+  return platform::moduleFileName(static_cast<std::uintptr_t>(module), 249);
+}
+
+std::uint64_t FSIZE(const std::string& name) {
+  const auto entries = platform::listFiles(name);
+  return entries.empty() ? 0 : entries.front().size;
+}
+
+std::string TIMEFROMSTART() {
+  if (startStamp().julian == 0) recordStartStamp();
+  const platform::LocalTime now = platform::localNow();
+  const double seconds = now.hour * 3600.0 + now.minute * 60.0 + now.second + now.millis / 1000.0;
+  const StartStamp& start = startStamp();
+  return elapsedText(elapsedSeconds(start.julian, start.seconds,
+                                    Date::fromYmd(now.year, now.month, now.day).julian, seconds));
+}
+
+bool ISWIN64() {
+  return false;
+}
+
+std::string GETCPU() {
+  TReg32 key;
+  key.New(platform::kLocalMachine, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", false);
+  std::string name = key.Get("ProcessorNameString");
+  key.Close();
+  return name;
+}
+
+int GETCPUSPEED() {
+  const std::int64_t frequency = platform::counterFrequency();
+  const std::int64_t c0 = platform::counterNow();
+  const std::uint64_t s0 = platform::timeStampCounter();
+  while (platform::counterNow() - c0 < (frequency >> 5)) {
+  }
+  const std::int64_t c1 = platform::counterNow();
+  const std::uint64_t s1 = platform::timeStampCounter();
+  if (frequency <= 0 || c1 <= c0 || s1 <= s0) return 0;
+  const auto raw = static_cast<float>(static_cast<double>(s1 - s0) / static_cast<double>(c1 - c0) *
+                                      (static_cast<double>(frequency) * 0.000001));
+  return roundCpuSpeed(raw);
+}
+
+std::int32_t NEXTMEM() {
+  return static_cast<std::int32_t>(platform::totalPhysicalMemory());
+}
+
+int GETFREESYSTEMRESOURCES(const Value&) {
+  return 90;
+}
+
+platform::OsVersion GETVERSION() {
+  return platform::osVersion();
+}
+
+bool ISWINNT() {
+  return platform::isNtFamily();
+}
+
+std::vector<std::string> GETTASKS() {
+  return distinctTitles(platform::windowTitles());
+}
+
+long MEMUSED() {
+  return 0;
+}
+long MEMMAX() {
+  return 0;
+}
+
+std::string OEMTOANSI(const Value& text) {
+  if (!text.isText()) return {};
+  const std::string& source = text.text();
+  const auto end = source.find('\0');
+  if (end == std::string::npos) return platform::oemToAnsi(source);
+  return platform::oemToAnsi(source.substr(0, end)) + source.substr(end);
+}
+
+std::string toolchainVersion() {
+  return "GCC " __VERSION__ " (" QB_TOOLCHAIN_TARGET ")";
+}
+
+}  // namespace qb

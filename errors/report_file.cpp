@@ -1,0 +1,54 @@
+#include "errors/report_file.h"
+
+#include "platform/files.h"
+
+namespace qb {
+
+namespace {
+struct BreakRequest {};
+
+std::string& prefix() {
+  static std::string folder = std::string(".") + platform::pathSeparator();
+  return folder;
+}
+
+class HookSwap {
+ public:
+  explicit HookSwap(ErrorHook hook) : previous_(setErrorHook(std::move(hook))) {}
+  ~HookSwap() { setErrorHook(std::move(previous_)); }
+  HookSwap(const HookSwap&) = delete;
+  HookSwap& operator=(const HookSwap&) = delete;
+
+ private:
+  ErrorHook previous_;
+};
+}  // namespace
+
+std::string SETERRORPATH() {
+  return prefix();
+}
+
+std::string SETERRORPATH(const Value& folder) {
+  std::string previous = prefix();
+  if (folder.isText()) prefix() = folder.text();
+  return previous;
+}
+
+Value DOBREAK(const ErrorRef&) {
+  throw BreakRequest{};
+}
+
+void underBreakHook(const std::function<void()>& body) {
+  HookSwap swap(DOBREAK);
+  try {
+    body();
+  } catch (const BreakRequest&) {
+    // abandoned: the report stays as far as it got
+  }
+}
+
+void writeErrorLog(const std::string& report) {
+  underBreakHook([&] { platform::writeNewFile(prefix() + "Error.log", report + '\x1A'); });
+}
+
+}  // namespace qb
