@@ -1,0 +1,28 @@
+#pragma once
+// What the backup run asks of the machine besides files and settings: the clock, the dump client
+// and the archiver. Tests hand the run their own.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/clock.h"
+
+namespace qb {
+
+class BackupHost {
+ public:
+  virtual ~BackupHost() = default;
+  // One reading of the local date and time.
+  virtual platform::LocalTime now() = 0;
+  // Returns once the clock has passed into the second after the reading.
+  virtual void waitForNextSecond(const platform::LocalTime& reading) = 0;
+  // Runs the dump command hidden and waits for it; its exit code, -1 when it did not start.
+  virtual std::int32_t runDump(const std::string& command) = 0;
+  // Packs the dump file into the archive.
+  virtual void pack(const std::string& zip, const std::string& sql) = 0;
+};
+
+// The real one: the local clock, WAITRUN and HB_ZIPFILE.
+BackupHost& machineHost();
+
+}  // namespace qb

@@ -1,0 +1,39 @@
+#pragma once
+// The texts of one backup run: the names one clock reading gives, and the dump command for the
+// shell that will run it.
+
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/process.h"
+
+namespace qb {
+
+// The time of day as "hh:mm:ss", 24-hour, two digits each.
+std::string clockText(const platform::LocalTime& reading);
+
+// The date in decimal without leading zeros; hours, minutes and seconds as two-digit texts.
+struct NameStamp {
+  int year, month, day;
+  std::string hours, minutes, seconds;
+};
+
+// "resp_quolmer_2016_4_16_013642"
+std::string backupBaseName(const NameStamp& stamp);
+// "2016-4-16 01:36:42"
+std::string backupTimestamp(const NameStamp& stamp);
+
+struct DumpNames {
+  std::string command;  // the dump command line, its output redirected into sql
+  std::string sql;      // the dump file
+  std::string zip;      // the archive
+};
+
+// The folder value exactly as read, the shell's separator (added even after one), the base name.
+DumpNames dumpNames(platform::Shell shell, const std::string& folder, const std::string& baseName);
+
+// False for a folder value the shell's command line cannot carry safely: CMD has no way to quote
+// a double quote, and control characters break the line.
+bool folderFitsCommand(platform::Shell shell, const std::string& folder);
+
+}  // namespace qb

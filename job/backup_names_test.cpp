@@ -1,0 +1,88 @@
+#include "job/backup_names.h"
+
+#include <gtest/gtest.h>
+
+namespace qb {
+namespace {
+
+using platform::Shell;
+
+NameStamp stampOf(int year, int month, int day, int hour, int minute, int second) {
+  const std::string clock = clockText({year, month, day, hour, minute, second, 999});
+  return {year, month, day, clock.substr(0, 2), clock.substr(3, 2), clock.substr(6, 2)};
+}
+
+TEST(BackupNames, BaseNameAndTimestampFromOneReading) {
+  struct Case {
+    NameStamp stamp;
+    const char* base;
+    const char* timestamp;
+  };
+  const Case cases[] = {
+      {stampOf(2016, 4, 16, 1, 36, 42), "resp_quolmer_2016_4_16_013642", "2016-4-16 01:36:42"},
+      {stampOf(2017, 1, 5, 9, 5, 3), "resp_quolmer_2017_1_5_090503", "2017-1-5 09:05:03"},
+      {stampOf(2024, 12, 31, 23, 59, 59), "resp_quolmer_2024_12_31_235959", "2024-12-31 23:59:59"},
+      {stampOf(2000, 10, 1, 0, 0, 0), "resp_quolmer_2000_10_1_000000", "2000-10-1 00:00:00"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(backupBaseName(c.stamp), c.base);
+    EXPECT_EQ(backupTimestamp(c.stamp), c.timestamp);
+  }
+  EXPECT_EQ(clockText({2017, 1, 5, 9, 5, 3, 0}), "09:05:03");
+}
+
+TEST(BackupNames, CmdNamesKeepTheFolderAsReadAndQuoteOnlyWhenNeeded) {
+  const std::string base = "resp_quolmer_2016_4_16_013642";
+  const std::string dump = "CMD.EXE /C c:\\xampp\\mysql\\bin\\mysqldump.exe -uroot quolmer > ";
+  struct Case {
+    std::string folder, sql, target;
+  };
+  const Case cases[] = {
+      {"D:\\Respaldos", "D:\\Respaldos\\" + base + ".sql", "D:\\Respaldos\\" + base + ".sql"},
+      {"D:\\Respaldos\\", "D:\\Respaldos\\\\" + base + ".sql", "D:\\Respaldos\\\\" + base + ".sql"},
+      {"", "\\" + base + ".sql", "\\" + base + ".sql"},
+      {"D:\\Mis Respaldos", "D:\\Mis Respaldos\\" + base + ".sql",
+       "\"D:\\Mis Respaldos\\" + base + ".sql\""},
+      {"E:\\a&b", "E:\\a&b\\" + base + ".sql", "\"E:\\a&b\\" + base + ".sql\""},
+      {"E:\\50%", "E:\\50%\\" + base + ".sql", "\"E:\\50%\\" + base + ".sql\""},
+      {"E:\\x_y-z.1", "E:\\x_y-z.1\\" + base + ".sql", "E:\\x_y-z.1\\" + base + ".sql"},
+  };
+  for (const auto& c : cases) {
+    const DumpNames n = dumpNames(Shell::Cmd, c.folder, base);
+    EXPECT_EQ(n.sql, c.sql);
+    EXPECT_EQ(n.zip, c.sql.substr(0, c.sql.size() - 4) + ".zip");
+    EXPECT_EQ(n.command, dump + c.target);
+  }
+  for (char special : std::string("|<>^(),;=!"))
+    EXPECT_EQ(dumpNames(Shell::Cmd, std::string("E:\\a") + special, base).command.back(), '"')
+        << special;
+}
+
+TEST(BackupNames, PosixNamesAlwaysQuoteTheTarget) {
+  const std::string base = "resp_quolmer_2017_1_5_090503";
+  const std::string dump = "/opt/lampp/bin/mysqldump -uroot quolmer > ";
+  EXPECT_EQ(dumpNames(Shell::Posix, "/srv/backup", base).command,
+            dump + "'/srv/backup/" + base + ".sql'");
+  EXPECT_EQ(dumpNames(Shell::Posix, "/srv/backup", base).zip, "/srv/backup/" + base + ".zip");
+  EXPECT_EQ(dumpNames(Shell::Posix, "/srv/", base).sql, "/srv//" + base + ".sql");
+  EXPECT_EQ(dumpNames(Shell::Posix, "", base).sql, "/" + base + ".sql");
+  EXPECT_EQ(dumpNames(Shell::Posix, "/a'; rm -rf x; '", base).command,
+            dump + "'/a'\\''; rm -rf x; '\\''/" + base + ".sql'");
+}
+
+TEST(BackupNames, FoldersCmdCannotCarry) {
+  for (const char* folder : {"D:\\Mis Respaldos", "", "E:\\a&b|c", "D:\\\xf1o\xf1o"}) {
+    EXPECT_TRUE(folderFitsCommand(Shell::Cmd, folder)) << folder;
+    EXPECT_TRUE(folderFitsCommand(Shell::Posix, folder)) << folder;
+  }
+  const std::string refused[] = {
+      "D:\\a\" & calc & \"",     "D:\\\"", "D:\\a\tb", "D:\\a\nb", "D:\\a\x7f",
+      std::string("D:\\a\0b", 6)};
+  for (const std::string& folder : refused) {
+    EXPECT_FALSE(folderFitsCommand(Shell::Cmd, folder)) << folder;
+    EXPECT_TRUE(folderFitsCommand(Shell::Posix, folder)) << folder;
+  }
+}
+
+}  // namespace
+}  // namespace qb

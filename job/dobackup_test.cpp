@@ -1,0 +1,309 @@
+#include "job/dobackup.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "archive/archive_check.h"
+#include "archive/ziparc.h"
+#include "job/job_state.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "runtime/error.h"
+#include "runtime/frames.h"
+#include "runtime/quit.h"
+
+namespace qb {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kDumpFailed =
+    "No se ha generado el respaldo principal Mysql no conectado o no instalado";
+const std::string kZipFailed = "No se ha generado el zip principal verifique la carpeta destino";
+const std::string kDump = "-- dump of quolmer\nINSERT INTO t VALUES (1),(2),(3);\n";
+
+std::string readFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const std::string& name, const std::string& bytes) {
+  std::ofstream(name, std::ios::binary) << bytes;
+}
+
+// The redirection target of a dump command, without its quotes.
+std::string targetOf(const std::string& command) {
+  std::string target = command.substr(command.find("> ") + 2);
+  if (target.front() == '"' || target.front() == '\'') target = target.substr(1, target.size() - 2);
+  return target;
+}
+
+// A clock that gives one scripted second per reading, a client that writes what the test says,
+// and the real archiver unless the test breaks it.
+class FakeHost : public BackupHost {
+ public:
+  std::vector<int> seconds{42, 43, 44, 45, 46, 47};
+  int waits = 0;
+  std::vector<std::string> commands;
+  std::function<std::int32_t(const std::string& target)> client = [](const std::string& target) {
+    writeFile(target, kDump);
+    return 0;
+  };
+  std::function<void(const std::string&, const std::string&)> archiver =
+      [](const std::string& zip, const std::string& sql) {
+        const Value params[] = {Value(zip), Value(sql)};
+        HB_ZIPFILE(params);
+      };
+  std::function<void()> duringDump = [] {};
+
+  platform::LocalTime now() override {
+    return {2016, 4, 16, 1, 36, seconds[static_cast<std::size_t>(waits)], 250};
+  }
+  void waitForNextSecond(const platform::LocalTime&) override { ++waits; }
+  std::int32_t runDump(const std::string& command) override {
+    commands.push_back(command);
+    duringDump();
+    return client(targetOf(command));
+  }
+  void pack(const std::string& zip, const std::string& sql) override { archiver(zip, sql); }
+};
+
+class BackupRun : public testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::path(testing::TempDir()) /
+            ("qb_dobackup_" + std::to_string(testing::UnitTest::GetInstance()->random_seed()));
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "app");
+    fs::create_directories(root_ / "dest");
+    dest_ = (root_ / "dest").string();
+    ini_ = (root_ / "app" / "backup.ini").string();
+    writeFile(ini_, "[CONFIG]\nprincipal.data=" + dest_ + "\n");
+    resetJobState();
+    jobState() = {"principal", 1, (root_ / "app").string() + platform::pathSeparator()};
+  }
+  void TearDown() override {
+    fs::remove_all(root_);
+    resetJobState();
+  }
+  std::string named(int second, const char* extension) const {
+    return dest_ + platform::pathSeparator() + "resp_quolmer_2016_4_16_0136" +
+           std::to_string(second) + extension;
+  }
+  std::string lastrun() const {
+    const std::string ini = readFile(ini_);
+    const auto at = ini.find("lastrun=");
+    return at == std::string::npos ? "(none)"
+                                   : ini.substr(at + 8, ini.find_first_of("\r\n", at) - at - 8);
+  }
+  std::vector<std::string> destFiles() const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dest_))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path root_;
+  std::string dest_, ini_;
+  FakeHost host_;
+};
+
+TEST_F(BackupRun, SuccessKeepsOnlyAnIntactArchiveAndRecordsTheTimestamp) {
+  writeFile(ini_, "[RESULT]\nlastrun=before\n[CONFIG]\nprincipal.data=" + dest_ + "\n");
+  std::vector<Value> locals;
+  host_.duringDump = [&] {
+    EXPECT_EQ(PROCNAME(0), "DOBACKUP");
+    EXPECT_EQ(PROCFILE(0), "quolmerBackup");
+    for (int i = 1; i <= LOCALCOUNT(0); ++i) locals.push_back(GETLOCAL(0, i));
+  };
+  EXPECT_TRUE(DOBACKUP(host_).isNil());
+
+  const std::vector<Value> expected = {Value(),
+                                       16,
+                                       4,
+                                       2016,
+                                       "01:36:42",
+                                       "01",
+                                       "36",
+                                       "42",
+                                       "resp_quolmer_2016_4_16_013642",
+                                       "2016-4-16 01:36:42",
+                                       "before",
+                                       Value(dest_),
+                                       Value(dest_)};
+  EXPECT_EQ(locals, expected);
+  EXPECT_EQ(destFiles(), std::vector<std::string>{"resp_quolmer_2016_4_16_013642.zip"});
+  const auto crc =
+      crc32(0, reinterpret_cast<const Bytef*>(kDump.data()), static_cast<uInt>(kDump.size()));
+  EXPECT_TRUE(archiveHoldsIntact(named(42, ".zip"), "resp_quolmer_2016_4_16_013642.sql",
+                                 kDump.size(), static_cast<std::uint32_t>(crc)));
+  EXPECT_EQ(lastrun(), "2016-4-16 01:36:42");
+  EXPECT_EQ(host_.waits, 0);
+}
+
+TEST_F(BackupRun, AFailedDumpIsRecordedAndItsFileKept) {
+  struct Case {
+    std::int32_t exitCode;
+    std::optional<std::string> written;
+  };
+  const Case cases[] = {
+      {3, kDump}, {2, kDump.substr(0, 20)}, {0, ""}, {0, std::nullopt}, {-1, std::nullopt}};
+  for (const auto& c : cases) {
+    fs::remove_all(dest_);
+    fs::create_directories(dest_);
+    int packed = 0;
+    host_.client = [&](const std::string& target) {
+      if (c.written) writeFile(target, *c.written);
+      return c.exitCode;
+    };
+    host_.archiver = [&](const std::string&, const std::string&) { ++packed; };
+    EXPECT_EQ(DOBACKUP(host_), Value(false)) << c.exitCode;
+    EXPECT_EQ(lastrun(), kDumpFailed);
+    EXPECT_EQ(packed, 0);
+    EXPECT_EQ(readFile(named(42, ".sql")), c.written.value_or(""));
+  }
+}
+
+TEST_F(BackupRun, ABrokenArchiveIsRecordedAndTheDumpKept) {
+  const auto real = host_.archiver;
+  const std::vector<std::function<void(const std::string&, const std::string&)>> archivers = {
+      [](const std::string&, const std::string&) {},         // nothing written
+      [&](const std::string& zip, const std::string& sql) {  // the disk filled up
+        real(zip, sql);
+        fs::resize_file(zip, fs::file_size(zip) / 2);
+      },
+      [&](const std::string& zip, const std::string& sql) {  // a damaged byte in the data
+        real(zip, sql);
+        std::string bytes = readFile(zip);
+        const auto u16 = [&](std::size_t at) {
+          return static_cast<std::size_t>(static_cast<unsigned char>(bytes[at]) |
+                                          static_cast<unsigned char>(bytes[at + 1]) << 8);
+        };
+        const std::size_t data = 30 + u16(26) + u16(28);  // past the local header
+        bytes[data + 4] = static_cast<char>(bytes[data + 4] ^ 0x55);
+        writeFile(zip, bytes);
+      },
+  };
+  for (std::size_t i = 0; i < archivers.size(); ++i) {
+    fs::remove_all(dest_);
+    fs::create_directories(dest_);
+    host_.archiver = archivers[i];
+    EXPECT_EQ(DOBACKUP(host_), Value(false)) << i;
+    EXPECT_EQ(lastrun(), kZipFailed) << i;
+    EXPECT_EQ(readFile(named(42, ".sql")), kDump) << i;
+  }
+}
+
+TEST_F(BackupRun, ANameHeldByAnotherRunIsBuiltAgainFromALaterSecond) {
+  struct Case {
+    std::vector<std::string> held;
+    int waits;
+    int second;  // of the run's own archive, 0 when the run gave up
+  };
+  const Case cases[] = {
+      {{}, 0, 42},
+      {{named(42, ".sql")}, 1, 43},
+      {{named(42, ".zip")}, 1, 43},
+      {{named(42, ".sql"), named(43, ".zip")}, 2, 44},
+      {{named(42, ".zip"), named(43, ".sql"), named(44, ".sql"), named(45, ".zip"),
+        named(46, ".sql")},
+       4,
+       0},
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(dest_);
+    fs::create_directories(dest_);
+    for (const auto& name : c.held) writeFile(name, "another run's");
+    host_.waits = 0;
+    host_.commands.clear();
+    const Value result = DOBACKUP(host_);
+    EXPECT_EQ(host_.waits, c.waits);
+    for (const auto& name : c.held) EXPECT_EQ(readFile(name), "another run's") << name;
+    if (c.second == 0) {
+      EXPECT_EQ(result, Value(false));
+      EXPECT_EQ(lastrun(), kDumpFailed);
+      EXPECT_TRUE(host_.commands.empty());
+      continue;
+    }
+    EXPECT_TRUE(result.isNil());
+    EXPECT_EQ(lastrun(), "2016-4-16 01:36:" + std::to_string(c.second));
+    EXPECT_TRUE(fs::exists(named(c.second, ".zip")));
+    EXPECT_FALSE(fs::exists(named(c.second, ".sql")));
+  }
+}
+
+TEST_F(BackupRun, UnusableFoldersAreRefusedBeforeAnythingRuns) {
+  std::vector<std::string> folders = {(root_ / "missing").string()};
+  if (platform::commandShell() == platform::Shell::Cmd) folders.push_back(dest_ + "\" & echo x");
+  for (const auto& folder : folders) {
+    writeFile(ini_, "[CONFIG]\nprincipal.data=" + folder + "\n");
+    EXPECT_EQ(DOBACKUP(host_), Value(false)) << folder;
+    EXPECT_EQ(lastrun(), kDumpFailed);
+    EXPECT_TRUE(host_.commands.empty());
+    EXPECT_TRUE(destFiles().empty());
+  }
+}
+
+TEST_F(BackupRun, TheSecondaryDestinationDefaultsToThePrimaryFolder) {
+  fs::create_directories(root_ / "other");
+  const std::string other = (root_ / "other").string();
+  jobState().destinationName = "secundario";
+  jobState().destinationNumber = 2;
+  EXPECT_TRUE(DOBACKUP(host_).isNil());
+  EXPECT_TRUE(fs::exists(named(42, ".zip")));
+  EXPECT_NE(readFile(ini_).find("secundario.data=" + dest_), std::string::npos);
+
+  writeFile(ini_, "[CONFIG]\nprincipal.data=" + dest_ + "\nsecundario.data=" + other + "\n");
+  host_.seconds = {50};
+  EXPECT_TRUE(DOBACKUP(host_).isNil());
+  EXPECT_TRUE(fs::exists(other + platform::pathSeparator() + "resp_quolmer_2016_4_16_013650.zip"));
+}
+
+TEST_F(BackupRun, WithoutSettingsFileTheStatusWriteIsARuntimeError) {
+  fs::remove(ini_);
+  host_.client = [](const std::string&) { return 1; };
+  struct Seen {
+    int tries;
+    std::string procName;
+    Value primaryFolder, previousStatus;
+  };
+  std::vector<Seen> seen;
+  ErrorRef last;
+  const ErrorHook previous = setErrorHook([&](const ErrorRef& e) {
+    last = e;
+    seen.push_back(
+        {static_cast<int>(e->TRIES.number()), PROCNAME(0), GETLOCAL(0, 12), GETLOCAL(0, 11)});
+    return Value(seen.size() < 3);  // retry twice, then give up
+  });
+  EXPECT_THROW(DOBACKUP(host_), QuitRequest);
+  setErrorHook(previous);
+  ERRORLEVEL(0);
+
+  ASSERT_EQ(seen.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(seen[i].tries, i + 1);
+    EXPECT_EQ(seen[i].procName, "DOBACKUP");
+    EXPECT_EQ(seen[i].primaryFolder, Value(""));
+    EXPECT_TRUE(seen[i].previousStatus.isNil());
+  }
+  EXPECT_EQ(last->SUBSYSTEM, Value("BASE"));
+  EXPECT_EQ(last->SUBCODE, Value(1003));
+  EXPECT_EQ(last->GENCODE, Value(14));
+  EXPECT_EQ(last->SEVERITY, Value(2));
+  EXPECT_EQ(last->DESCRIPTION, Value("Variable does not exist"));
+  EXPECT_EQ(last->OPERATION, Value("OINI"));
+  EXPECT_EQ(last->flags, CANRETRY);
+  EXPECT_FALSE(fs::exists(ini_));
+  // The names began with the separator: the claimed dump stays where it was made.
+  const std::string dump =
+      std::string(1, platform::pathSeparator()) + "resp_quolmer_2016_4_16_013642.sql";
+  EXPECT_TRUE(platform::deleteFile(dump));
+}
+
+}  // namespace
+}  // namespace qb
