@@ -1,14 +1,37 @@
 #include "errors/error_dialog.h"
 
+#include "errors/dialog_model.h"
+#include "errors/modal_dialog.h"
+#include "errors/report_file.h"
+#include "platform/probes.h"
+#include "process/launcher.h"
 #include "runtime/quit.h"
 
 namespace qb {
 
-// No window yet: every reported error ends the process as Quit would.
-Value showErrorDialog(const ErrorRef&, const std::string&) { exitSequence(); }
+Value showErrorDialog(const ErrorRef& error, const std::string& reportText) {
+  return showErrorDialog(error, reportText, showModal);
+}
+
+Value showErrorDialog(const ErrorRef& error, const std::string& reportText,
+                      const DialogRunner& run) {
+  DialogChoice choice;
+  run(errorDialog({error->flags, reportText, platform::isNtFamily(), platform::captionWidth,
+                   [] {
+                     // The viewer's result is not looked at: Notepad deals with what it finds.
+                     const Value command = "Notepad.exe " + SETERRORPATH() + "error.log";
+                     WINEXEC({&command, 1});
+                   }},
+                  choice));
+  // A retry makes sense only where a loop goes on running after the failed operation.
+  if (!choice || (*choice && !LWRUNNING())) exitSequence();
+  return *choice;
+}
 
 void exitSequence() {
+  // The windowing layer loads no resource libraries and adds no atoms, so nothing is freed first.
   ERRORLEVEL(1);
+  platform::postQuitMessage(0);
   QUIT();
 }
 

@@ -1,0 +1,32 @@
+#include "errors/modal_dialog.h"
+
+#include "process/sysrefresh.h"
+
+namespace qb {
+
+namespace {
+// Restores the flag however the dialog ends, an orderly quit included.
+class LoopRunning {
+ public:
+  LoopRunning() : previous_(windowingState().eventLoopRunning) {
+    windowingState().eventLoopRunning = true;
+  }
+  ~LoopRunning() { windowingState().eventLoopRunning = previous_; }
+  LoopRunning(const LoopRunning&) = delete;
+  LoopRunning& operator=(const LoopRunning&) = delete;
+
+ private:
+  bool previous_;
+};
+}  // namespace
+
+void showModal(const platform::DialogSpec& spec) {
+  LoopRunning running;
+  platform::runModalDialog(spec);
+}
+
+bool LWRUNNING() {
+  return windowingState().eventLoopRunning;
+}
+
+}  // namespace qb
