@@ -1,0 +1,169 @@
+#include "platform/profile.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+
+#include "platform/posix/profile_engine.h"
+
+namespace qb::platform {
+
+namespace {
+
+// The system profile lives in the user's configuration folder; a name without a folder is looked
+// for there too, as Windows looks for it in its own folder.
+std::string profileFolder() {
+  if (const char* xdg = ::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') return xdg;
+  if (const char* home = ::getenv("HOME"); home && *home) return std::string(home) + "/.config";
+  return ".";
+}
+
+std::string profilePath(const ProfileName& file) {
+  if (!file || file->empty()) return profileFolder() + "/win.ini";
+  if (file->find('/') == std::string::npos) return profileFolder() + "/" + *file;
+  return *file;
+}
+
+std::string folderOf(const std::string& path) {
+  const auto cut = path.find_last_of('/');
+  if (cut == std::string::npos) return ".";
+  return cut == 0 ? "/" : path.substr(0, cut);
+}
+
+struct Fd {
+  int fd;
+  explicit Fd(int f) : fd(f) {}
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+enum class Loaded { kRead, kMissing, kFailed };
+
+// The whole file. A file that is not there reads as empty; one that cannot be read fails.
+Loaded load(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  Fd f(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (f.fd < 0) return errno == ENOENT || errno == ENOTDIR ? Loaded::kMissing : Loaded::kFailed;
+  struct stat st {};
+  if (::fstat(f.fd, &st) != 0 || S_ISDIR(st.st_mode)) return Loaded::kFailed;
+  char chunk[65536];
+  while (true) {
+    const ssize_t n = ::read(f.fd, chunk, sizeof chunk);
+    if (n == 0) return Loaded::kRead;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Loaded::kFailed;
+    }
+    bytes.append(chunk, static_cast<std::size_t>(n));
+  }
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Replaces the file all at once: a temporary file in the same folder takes the bytes and is
+// synced to disk, then renamed over the original. Until the rename the original is untouched, so
+// a crash or a full disk never leaves half a file.
+bool replaceFile(const std::string& path, const std::string& bytes) {
+  struct stat old {};
+  const bool existed = ::stat(path.c_str(), &old) == 0;
+  if (existed && ::access(path.c_str(), W_OK) != 0) return false;  // read-only stays read-only
+  const std::string folder = folderOf(path);
+  std::string temp = folder + "/." + path.substr(path.find_last_of('/') + 1) + ".XXXXXX";
+  Fd f(::mkstemp(temp.data()));
+  if (f.fd < 0) return false;
+  mode_t mode = 0666;
+  if (existed) {
+    mode = old.st_mode & 07777;
+    if (::fchown(f.fd, old.st_uid, old.st_gid) != 0) {
+      // Not ours to give away; the file keeps our ownership.
+    }
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode &= ~mask;
+  }
+  const bool ok = ::fchmod(f.fd, mode) == 0 && writeAll(f.fd, bytes) && ::fsync(f.fd) == 0 &&
+                  ::close(f.fd) == 0;
+  f.fd = -1;
+  if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  // The rename itself reaches the disk with the folder.
+  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.fd >= 0) ::fsync(dir.fd);
+  return true;
+}
+
+// Writes go to the file a symbolic link points at, so the link stays a link.
+std::string resolved(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  std::unique_ptr<char, decltype(&::free)> real(::realpath(path.c_str(), nullptr), &::free);
+  return real ? std::string(real.get()) : path;
+}
+
+ProfileDocument read(const ProfileName& file) {
+  std::string bytes;
+  load(profilePath(file), bytes);  // an unreadable file reads as an empty one
+  return ProfileDocument(std::move(bytes));
+}
+
+}  // namespace
+
+std::string readProfileString(const ProfileName& section, const ProfileName& key,
+                              const ProfileName& defaultText, unsigned size,
+                              const ProfileName& file) {
+  return read(file).getString(section, key, defaultText, size);
+}
+
+std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
+                            std::int32_t defaultValue, const ProfileName& file) {
+  return read(file).getInt(section, key, defaultValue);
+}
+
+bool writeProfileString(const ProfileName& section, const ProfileName& key,
+                        const ProfileName& value, const ProfileName& file) {
+  if (!section) return false;
+  const std::string path = resolved(profilePath(file));
+  std::string bytes;
+  switch (load(path, bytes)) {
+    case Loaded::kFailed:
+      return false;  // never replace what we could not read
+    case Loaded::kMissing: {
+      struct stat st {};
+      const std::string folder = folderOf(path);
+      const bool systemProfile = !file || file->empty();
+      if (systemProfile && ::stat(folder.c_str(), &st) != 0) ::mkdir(folder.c_str(), 0777);
+      if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+      break;
+    }
+    case Loaded::kRead:
+      break;
+  }
+  ProfileDocument doc(std::move(bytes));
+  if (!doc.write(section, key, value)) return true;  // nothing to change
+  return replaceFile(path, doc.bytes());
+}
+
+std::optional<std::string> readProfileSectionNames(unsigned size, const ProfileName& file) {
+  return read(file).sectionNames(size);
+}
+
+}  // namespace qb::platform

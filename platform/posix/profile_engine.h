@@ -1,0 +1,93 @@
+#pragma once
+// Our own profile engine: the text of a profile file, read and changed the way the Windows profile
+// functions read and change it, but keeping every line it does not change byte for byte (comments,
+// blank lines, odd lines, the file's own line endings). Pure C++, no file access: the caller
+// reads the bytes in and writes them out.
+//
+// Rules:
+// - Lines end at CR LF, LF or a lone CR. Blanks are space, tab, VT, FF and ^Z; they are trimmed
+//   around every line, name and value. A UTF-8 byte order mark at the start is skipped.
+// - A line that starts with "[" and holds a "]" heads a section named by the text up to its last
+//   "]"; anything after that "]" is ignored. Lines before the first header form a section without
+//   a name. Every other non-blank line is an entry: name "=" value, or a name alone (no value) when
+//   it has no "=". A comment is an entry whose name starts with ";": it is found by its name but
+//   never listed. An entry with an empty name right after another one is ignored.
+// - Names compare without regard to the case of ASCII letters; other bytes compare exactly. A
+//   lookup uses the first section of that name, and in it the first entry of that name.
+// - A value enclosed in a pair of the same quotes (' or ") is read without them.
+// - A new entry goes after the last non-blank line of its section; a new section goes at the end
+//   of the file. New lines take the file's first line ending, CR LF for a file that has none.
+//   A changed entry is rewritten as name=value with the file's spelling of the name.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qb::platform {
+
+class ProfileDocument {
+ public:
+  using Name = std::optional<std::string>;
+
+  explicit ProfileDocument(std::string bytes = {});
+
+  const std::string& bytes() const { return bytes_; }
+
+  // The characters a string read places into a buffer of `size` characters, cut to the count it
+  // returns (see platform/profile.h).
+  std::string getString(const Name& section, const Name& key, const Name& defaultText,
+                        unsigned size) const;
+  std::int32_t getInt(const Name& section, const Name& key, std::int32_t defaultValue) const;
+  std::string sectionNames(unsigned size) const;
+
+  // A write: sets the value, deletes the entry (null value) or the section (null key). Returns
+  // false for a null section, which changes nothing.
+  bool write(const Name& section, const Name& key, const Name& value);
+
+  // The parsed view: every section in file order with its entries (the section without a name
+  // first, even when empty).
+  struct Entry {
+    std::string name;
+    std::optional<std::string> value;
+  };
+  struct Section {
+    std::string name;
+    bool headed = false;  // false for the lines before the first header
+    std::vector<Entry> entries;
+  };
+  std::vector<Section> sections() const;
+
+ private:
+  enum class Kind { kBlank, kHeader, kEntry, kIgnored };
+  struct Line {
+    std::size_t begin = 0;  // content, without the line ending
+    std::size_t end = 0;
+    std::size_t next = 0;  // after the line ending
+    Kind kind = Kind::kBlank;
+    std::string name;
+    std::optional<std::string> value;
+  };
+  struct SectionSpan {
+    std::string name;
+    std::size_t header;  // index of the header line, or npos
+    std::size_t first;   // first line after the header
+    std::size_t last;    // one past the section's last line
+  };
+
+  void parse();
+  const SectionSpan* findSection(const std::string& name) const;
+  std::size_t findEntry(const SectionSpan& section, const std::string& key) const;
+  std::string lineEnding() const;
+  void replace(std::size_t from, std::size_t to, const std::string& text);
+  bool setValue(const std::string& section, const std::string& key, const std::string& value);
+  bool deleteEntry(const std::string& section, const std::string& key);
+  bool deleteSection(const std::string& section);
+
+  std::string bytes_;
+  std::size_t start_ = 0;  // after a byte order mark
+  std::vector<Line> lines_;
+  std::vector<SectionSpan> sections_;
+};
+
+}  // namespace qb::platform

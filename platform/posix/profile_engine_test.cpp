@@ -1,0 +1,229 @@
+#include "platform/posix/profile_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace qb::platform {
+namespace {
+
+using namespace std::string_literals;
+constexpr unsigned kSize = 4095;
+const std::nullopt_t null = std::nullopt;
+
+std::string get(const ProfileDocument& doc, const char* section, const char* key,
+                const char* def = "") {
+  return doc.getString(std::string(section), std::string(key), std::string(def), kSize);
+}
+
+// Applies a write and returns the new bytes.
+std::string after(std::string bytes, const ProfileDocument::Name& section,
+                  const ProfileDocument::Name& key, const ProfileDocument::Name& value) {
+  ProfileDocument doc(std::move(bytes));
+  doc.write(section, key, value);
+  return doc.bytes();
+}
+
+TEST(ProfileRead, FindsValuesWithoutRegardToCaseOrBlanks) {
+  const ProfileDocument doc("[CONFIG]\r\nprincipal.data=D:\\Respaldos\r\n  Other  =  x y  \r\n");
+  EXPECT_EQ(get(doc, "config", "PRINCIPAL.DATA"), "D:\\Respaldos");
+  EXPECT_EQ(get(doc, " Config ", "other"), "x y");
+}
+
+TEST(ProfileRead, MissingKeysGiveTheDefaultWithoutTrailingBlanks) {
+  const ProfileDocument doc("[a]\r\nempty=\r\n");
+  EXPECT_EQ(get(doc, "a", "none", "dflt  "), "dflt");
+  EXPECT_EQ(get(doc, "b", "x", " lead"), " lead");
+  EXPECT_EQ(get(doc, "a", "empty", "x"), "");  // present and empty: the default is not used
+  EXPECT_EQ(get(doc, "a", "none", "   "), "");
+  EXPECT_EQ(get(doc, "a", "none", "tab\t"), "tab\t");  // only blanks are trailing blanks
+  EXPECT_EQ(doc.getString("a"s, "none"s, null, kSize), "");
+  EXPECT_EQ(get(ProfileDocument(), "a", "b", "d"), "d");
+}
+
+TEST(ProfileRead, DropsOnePairOfEnclosingQuotes) {
+  const ProfileDocument doc("[q]\r\na=\"quoted\"\r\nb='x'\r\nc='mixed\"\r\nd=\"\r\ne=\"\"\r\n");
+  EXPECT_EQ(get(doc, "q", "a"), "quoted");
+  EXPECT_EQ(get(doc, "q", "b"), "x");
+  EXPECT_EQ(get(doc, "q", "c"), "'mixed\"");
+  EXPECT_EQ(get(doc, "q", "d"), "\"");
+  EXPECT_EQ(get(doc, "q", "e"), "");
+  EXPECT_EQ(get(doc, "q", "none", "'dflt'"), "dflt");
+  // When the text only just fits the buffer, the closing quote takes a character with it.
+  EXPECT_EQ(doc.getString("q"s, "a"s, null, 7), "quote");
+  EXPECT_EQ(doc.getString("q"s, "a"s, null, 8), "quoted");
+}
+
+TEST(ProfileRead, LongValuesAreCutToTheBuffer) {
+  const std::string value(5000, 'v');
+  const ProfileDocument doc("[s]\r\nk=" + value + "\r\n");
+  EXPECT_EQ(get(doc, "s", "k"), value.substr(0, 4094));
+  EXPECT_EQ(doc.getString("s"s, "k"s, null, 1), "");
+  EXPECT_EQ(doc.getString("s"s, "k"s, null, 0), "");
+}
+
+TEST(ProfileRead, CommentsAndLinesWithoutEqualsAreEntriesWithoutValue) {
+  const ProfileDocument doc("[s]\r\n; note\r\n;c=5\r\nalone\r\nk=1\r\n");
+  EXPECT_EQ(get(doc, "s", "alone", "d"), "d");
+  EXPECT_EQ(get(doc, "s", ";c"), "5");
+  EXPECT_EQ(doc.getString("s"s, null, null, kSize), "k\0"s);
+}
+
+TEST(ProfileRead, FirstSectionAndFirstEntryOfANameWin) {
+  const ProfileDocument doc("[a]\r\nk=1\r\nk=2\r\n[A]\r\nk=3\r\nz=4\r\n");
+  EXPECT_EQ(get(doc, "a", "k"), "1");
+  EXPECT_EQ(get(doc, "a", "z", "d"), "d");
+  EXPECT_EQ(doc.getString("a"s, null, null, kSize), "k\0k\0"s);
+  EXPECT_EQ(doc.getString(null, null, null, kSize), "a\0A\0"s);
+}
+
+TEST(ProfileRead, HeadersTakeTheTextUpToTheLastBracket) {
+  const ProfileDocument doc("top=0\r\n[ a ] trailing\r\nk=1\r\n[b\r\nm=2\r\n[c]]\r\nn=3\r\n[]\r\n");
+  EXPECT_EQ(get(doc, "", "top"), "0");
+  EXPECT_EQ(get(doc, "a", "k"), "1");
+  EXPECT_EQ(get(doc, "a", "m"), "2");  // "[b" is no header: it is an entry of [a]
+  EXPECT_EQ(get(doc, "c]", "n"), "3");
+  EXPECT_EQ(doc.getString(null, null, null, kSize), "a\0c]\0"s);
+}
+
+TEST(ProfileRead, ListsAreCutWithTheCountTwoShort) {
+  const ProfileDocument doc("[abc]\r\nkey1=1\r\nkey2=2\r\n[de]\r\n");
+  EXPECT_EQ(doc.sectionNames(5), "abc");
+  EXPECT_EQ(doc.sectionNames(6), "abc\0"s);
+  EXPECT_EQ(doc.sectionNames(7), "abc\0d"s);
+  EXPECT_EQ(doc.sectionNames(1), "");
+  EXPECT_EQ(doc.getString("abc"s, null, null, 8), "key1\0k"s);
+  EXPECT_EQ(doc.getString("de"s, null, "none"s, kSize), "none");
+}
+
+TEST(ProfileRead, IntegersAreReadFromTheStartOfTheValue) {
+  const ProfileDocument doc(
+      "[n]\r\na=  12abc\r\nb=-5\r\nc=\r\nd=abc\r\ne=99999999999\r\nf=\"42\"\r\ng=+7\r\nh=- 3\r\n");
+  EXPECT_EQ(doc.getInt("n"s, "a"s, 77), 12);
+  EXPECT_EQ(doc.getInt("n"s, "b"s, 77), -5);
+  EXPECT_EQ(doc.getInt("n"s, "c"s, 77), 77);
+  EXPECT_EQ(doc.getInt("n"s, "d"s, 77), 0);
+  EXPECT_EQ(doc.getInt("n"s, "e"s, 77), 1215752191);
+  EXPECT_EQ(doc.getInt("n"s, "f"s, 77), 42);
+  EXPECT_EQ(doc.getInt("n"s, "g"s, 77), 7);
+  EXPECT_EQ(doc.getInt("n"s, "h"s, 77), 0);
+  EXPECT_EQ(doc.getInt("n"s, "none"s, -8), -8);
+  EXPECT_EQ(doc.getInt("x"s, "none"s, 3), 3);
+}
+
+TEST(ProfileWrite, AnEmptyFileGetsTheSectionAndTheKey) {
+  EXPECT_EQ(after("", "RESULT"s, "lastrun"s, ""s), "[RESULT]\r\nlastrun=\r\n");
+}
+
+TEST(ProfileWrite, ReplacesOnlyTheValueLine) {
+  const std::string file = "; settings\n\n[CONFIG]   ; main\nprincipal.data = C:\\a \n  # odd\n\n";
+  EXPECT_EQ(after(file, "config"s, "PRINCIPAL.DATA"s, "D:\\b"s),
+            "; settings\n\n[CONFIG]   ; main\nprincipal.data=D:\\b\n  # odd\n\n");
+}
+
+TEST(ProfileWrite, TheSameValueChangesNothing) {
+  ProfileDocument doc("[s]\r\n  k =  v\r\n");
+  EXPECT_FALSE(doc.write("s"s, "k"s, "v"s));
+  EXPECT_FALSE(doc.write("s"s, "k"s, "  v"s));  // leading blanks of a value are not written
+  EXPECT_EQ(doc.bytes(), "[s]\r\n  k =  v\r\n");
+}
+
+TEST(ProfileWrite, NewKeysFollowTheLastNonBlankLineOfTheirSection) {
+  EXPECT_EQ(after("[a]\nx=1\n; end of a\n\n\n[b]\ny=2\n", "A"s, "new"s, "v"s),
+            "[a]\nx=1\n; end of a\nnew=v\n\n\n[b]\ny=2\n");
+  EXPECT_EQ(after("[a]\r\n\r\n[b]\r\n", "a"s, "k"s, "v"s), "[a]\r\nk=v\r\n\r\n[b]\r\n");
+  EXPECT_EQ(after("[a]\r\nx=1", "a"s, "k"s, "v"s), "[a]\r\nx=1\r\nk=v\r\n");
+}
+
+TEST(ProfileWrite, NewSectionsGoAtTheEndInTheFilesLineEnding) {
+  EXPECT_EQ(after("[a]\nx=1\n", "b"s, "k"s, "v"s), "[a]\nx=1\n[b]\nk=v\n");
+  EXPECT_EQ(after("[a]\nx=1", "b"s, "k"s, "v"s), "[a]\nx=1\n[b]\nk=v\n");
+  EXPECT_EQ(after("[a]\rx=1\r\n", "b"s, "k"s, "v"s), "[a]\rx=1\r\n[b]\rk=v\r");
+  EXPECT_EQ(after("; only a comment", "  b  "s, "  k  "s, "v "s),
+            "; only a comment\r\n[b]\r\nk=v \r\n");
+}
+
+TEST(ProfileWrite, TheNamelessSectionIsTheTopOfTheFile) {
+  EXPECT_EQ(after("[a]\r\n", ""s, "k"s, "v"s), "k=v\r\n[a]\r\n");
+  EXPECT_EQ(after("\xEF\xBB\xBFtop=1\r\n\r\n[a]\r\n", ""s, "k"s, "v"s),
+            "\xEF\xBB\xBFtop=1\r\nk=v\r\n\r\n[a]\r\n");
+}
+
+TEST(ProfileWrite, AValuelessLineOfTheNameTakesTheValue) {
+  EXPECT_EQ(after("[a]\r\nk\r\nk=2\r\n", "a"s, "K"s, "3"s), "[a]\r\nk=3\r\nk=2\r\n");
+}
+
+TEST(ProfileDelete, AKeyTakesItsLineAndNothingElse) {
+  EXPECT_EQ(after("[a]\r\n;c\r\nk = 1\r\nz=2\n", "a"s, "K"s, null), "[a]\r\n;c\r\nz=2\n");
+  // Later sections of the same name are searched too.
+  EXPECT_EQ(after("[a]\r\nx=1\r\n[A]\r\nz=3\r\n", "a"s, "z"s, null), "[a]\r\nx=1\r\n[A]\r\n");
+  ProfileDocument doc("[a]\r\nx=1\r\n");
+  EXPECT_FALSE(doc.write("a"s, "none"s, null));
+  EXPECT_FALSE(doc.write("b"s, "x"s, null));
+}
+
+TEST(ProfileDelete, ASectionTakesItsLinesUpToTheNextHeader) {
+  const std::string file = "; top\r\n[a]\r\nx=1\r\n; a's\r\n\r\n[b]\r\ny=2\r\n[a]\r\nz=3";
+  EXPECT_EQ(after(file, "A"s, null, ""s), "; top\r\n[b]\r\ny=2\r\n[a]\r\nz=3");
+  EXPECT_EQ(after(file, "b"s, null, ""s), "; top\r\n[a]\r\nx=1\r\n; a's\r\n\r\n[a]\r\nz=3");
+  ProfileDocument doc(file);
+  EXPECT_FALSE(doc.write("none"s, null, ""s));
+  EXPECT_FALSE(doc.write(null, "x"s, "v"s));
+  EXPECT_EQ(doc.bytes(), file);
+}
+
+TEST(ProfileModel, ListsSectionsAndEntries) {
+  const ProfileDocument doc("x\r\n[a]\r\nk=1\r\n;c\r\n=1\r\n=2\r\n");
+  const auto sections = doc.sections();
+  ASSERT_EQ(sections.size(), 2u);
+  EXPECT_FALSE(sections[0].headed);
+  ASSERT_EQ(sections[0].entries.size(), 1u);
+  EXPECT_FALSE(sections[0].entries[0].value.has_value());
+  EXPECT_EQ(sections[1].name, "a");
+  ASSERT_EQ(sections[1].entries.size(), 3u);  // the second empty name is ignored
+  EXPECT_EQ(sections[1].entries[2].value, "1");
+}
+
+// Bad input: read without a crash, and a write keeps every other line.
+class BadInput : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(BadInput, IsReadAndRewrittenWithoutLosingLines) {
+  const std::string file = GetParam();
+  ProfileDocument doc(file);
+  (void)doc.getString("RESULT"s, "lastrun"s, "d"s, kSize);
+  (void)doc.getString(null, null, null, kSize);
+  (void)doc.getString("RESULT"s, null, null, kSize);
+  (void)doc.getInt("RESULT"s, "lastrun"s, 0);
+  ASSERT_TRUE(doc.write("RESULT"s, "lastrun"s, "2016-4-16 01:36:42"s));
+  const std::string& out = doc.bytes();
+  EXPECT_EQ(doc.getString("RESULT"s, "lastrun"s, ""s, kSize), "2016-4-16 01:36:42");
+  // The old bytes are all still there, in order, with one new line or one line changed.
+  std::size_t i = 0;
+  while (i < file.size() && i < out.size() && file[i] == out[i]) ++i;
+  std::size_t j = 0;
+  while (j < file.size() - i && j < out.size() - i &&
+         file[file.size() - 1 - j] == out[out.size() - 1 - j]) {
+    ++j;
+  }
+  const std::string removed = file.substr(i, file.size() - i - j);
+  EXPECT_EQ(removed.find_first_of("\r\n"), std::string::npos) << "more than one line changed";
+}
+
+std::string junk() {
+  std::mt19937 random(20160416);
+  std::string bytes;
+  for (int i = 0; i < 20000; ++i) bytes += static_cast<char>(random() & 0xff);
+  return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadInput,
+    ::testing::Values(junk(), "[CONFIG]\r\nprincipal.data=D:\\x\r\n[RESULT]\r\nlastrun=old"s,
+                      "[CONFIG]\r\na=1\n[RESULT]\nlastrun=x\r\n\r\nb=2\n"s,
+                      "[CONFIG]\r\nbig=" + std::string(1 << 20, 'x') + "\r\n[RESULT]\r\n",
+                      std::string(1 << 20, '[') + "\n[RESULT]\nlastrun=1\n",
+                      "[RESULT\r\nlastrun=a\r\n[CONFIG\r\n"s, "\0\0\0[RESULT]\0\r\n\0=\0"s,
+                      "[RESULT]\r\nlastrun"s, "\r\r\n\n\r"s));
+
+}  // namespace
+}  // namespace qb::platform
