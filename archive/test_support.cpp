@@ -82,4 +82,46 @@ std::string archiveComment(const std::string& zipName) {
   return comment;
 }
 
+std::uint16_t le16(const std::string& bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes.at(at)) |
+                                    static_cast<unsigned char>(bytes.at(at + 1)) << 8);
+}
+
+std::string zipDecrypt(const std::string& bytes, const std::string& password) {
+  const z_crc_t* table = get_crc_table();
+  std::uint32_t keys[3] = {0x12345678, 0x23456789, 0x34567890};
+  const auto update = [&](unsigned char c) {
+    keys[0] = table[(keys[0] ^ c) & 0xff] ^ (keys[0] >> 8);
+    keys[1] = (keys[1] + (keys[0] & 0xff)) * 134775813 + 1;
+    keys[2] = table[(keys[2] ^ (keys[1] >> 24)) & 0xff] ^ (keys[2] >> 8);
+  };
+  for (unsigned char c : password) update(c);
+  std::string out;
+  for (unsigned char c : bytes) {
+    const std::uint32_t t = (keys[2] | 2) & 0xffff;
+    const auto plain = static_cast<unsigned char>(c ^ ((t * (t ^ 1)) >> 8));
+    update(plain);
+    out += static_cast<char>(plain);
+  }
+  return out;
+}
+
+std::string inflateRaw(const std::string& bytes) {
+  z_stream s{};
+  inflateInit2(&s, -MAX_WBITS);
+  std::string in = bytes, out;
+  s.next_in = reinterpret_cast<Bytef*>(in.data());
+  s.avail_in = static_cast<uInt>(in.size());
+  char buffer[8192];
+  int err = Z_OK;
+  while (err == Z_OK) {
+    s.next_out = reinterpret_cast<Bytef*>(buffer);
+    s.avail_out = sizeof buffer;
+    err = inflate(&s, Z_NO_FLUSH);
+    out.append(buffer, sizeof buffer - s.avail_out);
+  }
+  inflateEnd(&s);
+  return err == Z_STREAM_END ? out : "<inflate failed>";
+}
+
 }  // namespace qb::test

@@ -4,6 +4,7 @@
 
 #include <unzip.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -53,5 +54,12 @@ std::vector<StoredEntry> readEntries(const std::string& zipName, const char* pas
 
 // The archive's global comment, or "" when it has none.
 std::string archiveComment(const std::string& zipName);
+
+// A little-endian 16-bit field of raw archive bytes.
+std::uint16_t le16(const std::string& bytes, std::size_t at);
+
+// The zip format's traditional decryption (minizip's reader cannot decrypt), and raw inflation.
+std::string zipDecrypt(const std::string& bytes, const std::string& password);
+std::string inflateRaw(const std::string& bytes);
 
 }  // namespace qb::test

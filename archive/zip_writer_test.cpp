@@ -11,6 +11,7 @@
 namespace qb {
 namespace {
 
+using test::le16;
 using test::readEntries;
 using test::readFile;
 using test::ScratchDir;
@@ -27,11 +28,6 @@ std::vector<int> addEntry(const Value& handle, Args createArgs, const Value& dat
   return {static_cast<int>(HB_ZIPFILECREATE(createArgs).number()),
           static_cast<int>(HB_ZIPFILEWRITE(Args{handle, data, count}).number()),
           static_cast<int>(HB_ZIPFILECLOSE(Args{handle}).number())};
-}
-
-std::uint16_t le16(const std::string& bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
 }
 
 class NotAnArchive : public Collectable {};
