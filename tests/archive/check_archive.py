@@ -1,0 +1,206 @@
+#!/usr/bin/env python3
+"""Independent readers (zipinfo, Python's zipfile, unzip -t) judge what HB_ZIPFILE writes.
+
+  check_archive.py headers DRIVER [EMULATOR]  a dump packed as the backup run packs it
+  check_archive.py scale DRIVER               an entry of more than 4 GiB
+
+DRIVER is the zipfile_driver program; EMULATOR runs it when it is a Windows program. The work
+happens in a scratch folder below the current one, removed at the end.
+"""
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import zlib
+
+failures = []
+CHUNK = 1 << 24
+
+
+def expect(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def write_dump(path, size):
+    """Deterministic INSERT lines, as a dump brings them."""
+    with open(path, "w", newline="\n") as f:
+        written, row = 0, 0
+        while written < size:
+            row += 1
+            line = (f"INSERT INTO `clientes` VALUES ({row},'Cliente {row * 7919 % 10007}',"
+                    f"'Calle {row % 211} #{row % 97}','{2000 + row % 24}-{1 + row % 12:02}-"
+                    f"{1 + row % 28:02}',{row * 31 % 100000}.{row % 100:02});\n")
+            f.write(line)
+            written += len(line)
+
+
+def digest(path):
+    crc, size = 0, 0
+    with open(path, "rb") as f:
+        while block := f.read(CHUNK):
+            crc, size = zlib.crc32(block, crc), size + len(block)
+    return crc, size
+
+
+def pack(driver, emulator, zip_path, sql_path):
+    """Runs the driver with --check, in Windows form for the emulator (Wine maps / to Z:)."""
+    def name(path):
+        return "Z:" + path.replace("/", "\\") if emulator else path
+    command = ([emulator] if emulator else []) + [driver, "--check", name(zip_path), name(sql_path)]
+    run = subprocess.run(command, capture_output=True, text=True)
+    expect(run.returncode == 0, f"driver exit code {run.returncode}: {run.stderr.strip()}")
+    expect(run.stdout.strip() == "intact", f"driver's own read-back said {run.stdout.strip()!r}")
+
+
+def zipinfo(zip_path):
+    """zipinfo -v's text and the first value of each 'key: value' line."""
+    text = subprocess.run(["zipinfo", "-v", zip_path], capture_output=True, text=True).stdout
+    fields = {}
+    for line in text.splitlines():
+        m = re.match(r"\s{2}(\S.*?):\s{2,}(.*)$", line)
+        if m:
+            fields.setdefault(m.group(1), m.group(2).strip())
+    return text, fields
+
+
+def unzip_test(zip_path):
+    run = subprocess.run(["unzip", "-t", zip_path], capture_output=True, text=True)
+    expect(run.returncode == 0 and "No errors detected" in run.stdout,
+           f"unzip -t: {run.stdout.strip()} {run.stderr.strip()}")
+
+
+def local_header(zip_path):
+    """The first local header: version needed, flags, method, time, date, crc, sizes, name, extra."""
+    with open(zip_path, "rb") as f:
+        head = f.read(30)
+        sig, need, flags, method, time, date, crc, csize, usize, nlen, xlen = struct.unpack(
+            "<IHHHHHIIIHH", head)
+        assert sig == 0x04034B50, "no local header at the start"
+        name, extra = f.read(nlen), f.read(xlen)
+    return dict(need=need, flags=flags, method=method, time=time, date=date, crc=crc,
+                csize=csize, usize=usize, name=name, extra=extra)
+
+
+def python_reads_whole(zf, info, crc, size):
+    got_crc, got = 0, 0
+    with zf.open(info) as entry:  # zipfile checks the CRC itself at the end
+        while block := entry.read(CHUNK):
+            got_crc, got = zlib.crc32(block, got_crc), got + len(block)
+    expect((got_crc, got) == (crc, size), f"zipfile read {got} bytes, CRC {got_crc:08x}")
+
+
+def check_headers(work, driver, emulator):
+    import zipfile
+    base = "resp_quolmer_2016_4_16_013642"
+    sql, zip_path = os.path.join(work, base + ".sql"), os.path.join(work, base + ".zip")
+    write_dump(sql, 3 * 1024 * 1024 + 12345)
+    crc, size = digest(sql)
+    pack(driver, emulator, zip_path, sql)
+
+    text, f = zipinfo(zip_path)
+    expected = {
+        "file system or operating system of origin": "MS-DOS, OS/2 or NT FAT",
+        "version of encoding software": "2.0",
+        "minimum software version required to extract": "2.0",
+        "compression method": "deflated",
+        "compression sub-type (deflation)": "normal",
+        "file security status": "not encrypted",
+        "extended local header": "no",
+        "file last modified on (DOS date/time)": "1980 000 0 00:00:00",
+        "32-bit CRC value (hex)": f"{crc:08x}",
+        "uncompressed size": f"{size} bytes",
+        "length of extra field": "0 bytes",
+        "length of file comment": "0 characters",
+        "apparent file type": "text",
+        "non-MSDOS external file attributes": "000000 hex",
+        "MS-DOS file attributes (00 hex)": "none",
+    }
+    for key, value in expected.items():
+        expect(f.get(key) == value, f"zipinfo {key}: {f.get(key)!r}, expected {value!r}")
+    expect("central directory contains 1 entry" in text, "zipinfo: not exactly one entry")
+    expect("There is no zipfile comment." in text, "zipinfo: the archive has a comment")
+
+    with zipfile.ZipFile(zip_path) as zf:
+        infos = zf.infolist()
+        expect(len(infos) == 1, f"zipfile sees {len(infos)} entries")
+        i = infos[0]
+        got = dict(name=i.filename, made_by=(i.create_system, i.create_version),
+                   needed=i.extract_version, flags=i.flag_bits, method=i.compress_type,
+                   date=i.date_time, internal=i.internal_attr, external=i.external_attr,
+                   extra=i.extra, crc=i.CRC, size=i.file_size)
+        want = dict(name=base + ".sql", made_by=(0, 20), needed=20, flags=0, method=8,
+                    date=(1980, 0, 0, 0, 0, 0), internal=1, external=0, extra=b"", crc=crc, size=size)
+        for key in want:
+            expect(got[key] == want[key], f"zipfile {key}: {got[key]!r}, expected {want[key]!r}")
+        with open(sql, "rb") as source:
+            expect(zf.read(i) == source.read(), "zipfile: the entry differs from the dump")
+        compressed, data_at = i.compress_size, i.header_offset
+        directory_at = zf.start_dir
+
+    lh = local_header(zip_path)
+    expect((lh["need"], lh["flags"], lh["method"], lh["time"], lh["date"]) == (20, 0, 8, 0, 0),
+           f"local header fields {lh}")
+    expect((lh["crc"], lh["csize"], lh["usize"]) == (crc, compressed, size),
+           "local header CRC and sizes differ from the directory's")
+    expect(lh["extra"] == b"", "local header has an extra field")
+    # No data descriptor: the directory starts right after the entry's data.
+    expect(directory_at == data_at + 30 + len(lh["name"]) + compressed,
+           "something lies between the entry's data and the directory")
+    unzip_test(zip_path)
+
+
+def check_scale(work, driver):
+    import zipfile
+    sql, zip_path = os.path.join(work, "big.sql"), os.path.join(work, "big.zip")
+    size = (4 << 30) + (300 << 20)
+    # Mostly zeros (a sparse file costs no disk), with dump text at the start, across the 4 GiB
+    # mark and at the end so that the content is not uniform.
+    with open(sql, "wb") as f:
+        text = b"INSERT INTO `t` VALUES (1,'quolmer');\n" * 5000
+        for at in (0, (4 << 30) - len(text) // 2, size - len(text)):
+            f.seek(at)
+            f.write(text)
+    crc, real_size = digest(sql)
+    expect(real_size == size, f"generated {real_size} bytes")
+    pack(driver, None, zip_path, sql)
+
+    text, f = zipinfo(zip_path)
+    expect(f.get("uncompressed size") == f"{size} bytes", f"zipinfo size {f.get('uncompressed size')}")
+    expect(f.get("32-bit CRC value (hex)") == f"{crc:08x}", "zipinfo CRC")
+    expect(f.get("minimum software version required to extract") == "4.5", "zipinfo: not ZIP64")
+    expect("PKWARE 64-bit sizes" in text, "zipinfo: no ZIP64 field in the directory")
+    lh = local_header(zip_path)
+    zip64 = lh["extra"][:4] == struct.pack("<HH", 1, 16)
+    expect(lh["need"] == 45 and zip64, "local header lacks ZIP64 sizes")
+    if zip64:
+        expect(struct.unpack("<Q", lh["extra"][4:12])[0] == size, "local ZIP64 size")
+    unzip_test(zip_path)
+    with zipfile.ZipFile(zip_path) as zf:
+        i = zf.infolist()[0]
+        expect((i.file_size, i.CRC) == (size, crc), f"zipfile size {i.file_size} CRC {i.CRC:08x}")
+        python_reads_whole(zf, i, crc, size)
+
+
+def main():
+    if len(sys.argv) < 3 or sys.argv[1] not in ("headers", "scale"):
+        sys.exit(__doc__)
+    mode, driver = sys.argv[1], os.path.abspath(sys.argv[2])
+    work = tempfile.mkdtemp(prefix=f"archive_{mode}_", dir=os.getcwd())
+    try:
+        if mode == "headers":
+            check_headers(work, driver, sys.argv[3] if len(sys.argv) > 3 else None)
+        else:
+            check_scale(work, driver)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    print(f"{mode}: {'FAILED' if failures else 'all readers agree'}")
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()
