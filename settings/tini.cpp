@@ -43,8 +43,8 @@ Value TIni::Get(const Value& section, const Value& key, const Value& defaultValu
   Value result;
   if (model.isNumber()) {
     const Value def = defaultValue.isNumber() ? defaultValue : Value(0);
-    result = systemProfile() ? GETPROFINT(section, key, def)
-                             : GETPVPROFINT(section, key, def, cIniFile);
+    result =
+        systemProfile() ? GETPROFINT(section, key, def) : GETPVPROFINT(section, key, def, cIniFile);
   } else {
     const Value def = CVALTOCHAR(defaultValue);
     const Value text = systemProfile() ? GETPROFSTRING(section, key, def)
@@ -73,8 +73,8 @@ void TIni::Set(const Value& section, const Value& key, const Value& value) {
 Value TIni::Sections() {
   Value buffer = std::string(4096, ' ');
   const Value count = GETPVPRFSE(buffer, 4095, file());
-  std::string list = buffer.text().substr(0, static_cast<std::size_t>(
-                                                 std::max(0, toInt32(count.number()))));
+  std::string list =
+      buffer.text().substr(0, static_cast<std::size_t>(std::max(0, toInt32(count.number()))));
   std::vector<Value> names;
   // Names up to each NUL, until the list ends or a name is empty.
   for (auto nul = list.find('\0'); nul != std::string::npos && nul > 0; nul = list.find('\0')) {

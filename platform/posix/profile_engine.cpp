@@ -24,9 +24,9 @@ char lowerAscii(char c) {
 }
 
 bool sameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return lowerAscii(x) == lowerAscii(y);
+         });
 }
 
 // A value (or a default) as a buffer of `size` characters receives it: one pair of enclosing
@@ -230,8 +230,7 @@ bool ProfileDocument::setValue(const std::string& section, const std::string& ke
     return true;
   }
   const Line& line = lines_[after - 1];
-  replace(line.next, line.next,
-          (line.next == line.end ? eol : "") + key + "=" + value + eol);
+  replace(line.next, line.next, (line.next == line.end ? eol : "") + key + "=" + value + eol);
   return true;
 }
 

@@ -28,9 +28,9 @@ std::string readProfileString(const ProfileName& section, const ProfileName& key
 
 std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
                             std::int32_t defaultValue, const ProfileName& file) {
-  const UINT n = file ? GetPrivateProfileIntA(orNull(section), orNull(key), defaultValue,
-                                              file->c_str())
-                      : GetProfileIntA(orNull(section), orNull(key), defaultValue);
+  const UINT n =
+      file ? GetPrivateProfileIntA(orNull(section), orNull(key), defaultValue, file->c_str())
+           : GetProfileIntA(orNull(section), orNull(key), defaultValue);
   return static_cast<std::int32_t>(n);
 }
 
@@ -45,8 +45,8 @@ std::optional<std::string> readProfileSectionNames(unsigned size, const ProfileN
   // Bound at run time from the system library, loaded by name and freed again.
   HMODULE library = LoadLibraryA("Kernel32.dll");
   if (library == nullptr) {
-    const std::string text =
-        "Error code: " + std::to_string(reinterpret_cast<UINT_PTR>(library)) + " loading Kernel32.dll";
+    const std::string text = "Error code: " + std::to_string(reinterpret_cast<UINT_PTR>(library)) +
+                             " loading Kernel32.dll";
     MessageBoxA(nullptr, text.c_str(), "Alert", MB_OK | MB_ICONWARNING | MB_TASKMODAL);
     return std::nullopt;
   }

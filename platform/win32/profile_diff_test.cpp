@@ -66,10 +66,14 @@ std::string visible(const std::string& bytes) {
     if (run == 120) out += "...";
     if (run >= 120) continue;
     char hex[8];
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n\n";
-    else if (c < 32 || c > 126) std::snprintf(hex, sizeof hex, "\\x%02X", c), out += hex;
-    else out += static_cast<char>(c);
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n\n";
+    else if (c < 32 || c > 126)
+      std::snprintf(hex, sizeof hex, "\\x%02X", c), out += hex;
+    else
+      out += static_cast<char>(c);
   }
   return out;
 }
@@ -111,7 +115,9 @@ class Pair {
   std::int32_t systemInt(const Name& s, const Name& k, std::int32_t d) {
     return static_cast<std::int32_t>(GetPrivateProfileIntA(orNull(s), orNull(k), d, file_.c_str()));
   }
-  std::int32_t ourInt(const Name& s, const Name& k, std::int32_t d) { return ours_.getInt(s, k, d); }
+  std::int32_t ourInt(const Name& s, const Name& k, std::int32_t d) {
+    return ours_.getInt(s, k, d);
+  }
   std::string systemNames(unsigned size) {
     std::string buffer(size + 16, '#');
     const DWORD n = GetPrivateProfileSectionNamesA(buffer.data(), size, file_.c_str());
@@ -139,13 +145,16 @@ class Generator {
   int below(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
   bool chance(int percent) { return below(100) < percent; }
   template <typename T>
-  const T& pick(const std::vector<T>& items) { return items[below(static_cast<int>(items.size()))]; }
+  const T& pick(const std::vector<T>& items) {
+    return items[below(static_cast<int>(items.size()))];
+  }
 
   // Names in any letter case.
   std::string anyCase(std::string name) {
     if (chance(50)) return name;
     for (char& c : name) {
-      if (chance(50)) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c >= 'A' && c <= 'Z' ? c + 32 : c);
+      if (chance(50))
+        c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c >= 'A' && c <= 'Z' ? c + 32 : c);
     }
     return name;
   }
@@ -160,37 +169,63 @@ class Generator {
 
   std::string value() {
     switch (below(20)) {
-      case 0: return "";
-      case 1: return "  lead";
-      case 2: return "trail   ";
-      case 3: return "\"quoted\"";
-      case 4: return "'single'";
-      case 5: return "\"";
-      case 6: return std::to_string(static_cast<int>(random_()));
-      case 7: return "12abc";
-      case 8: return "99999999999";
-      case 9: return letters(4000 + below(2000));
-      case 10: return "D:\\Respaldos\\" + letters(3);
-      case 11: return "\xE9\xFC\xA0\x80 high";
-      case 12: return "a=b=c";
-      case 13: return ";not a comment";
-      case 14: return "[x]";
-      case 15: return "\"" + letters(below(10)) + "\"";
-      default: return letters(1 + below(12)) + (chance(30) ? " " + letters(3) : "");
+      case 0:
+        return "";
+      case 1:
+        return "  lead";
+      case 2:
+        return "trail   ";
+      case 3:
+        return "\"quoted\"";
+      case 4:
+        return "'single'";
+      case 5:
+        return "\"";
+      case 6:
+        return std::to_string(static_cast<int>(random_()));
+      case 7:
+        return "12abc";
+      case 8:
+        return "99999999999";
+      case 9:
+        return letters(4000 + below(2000));
+      case 10:
+        return "D:\\Respaldos\\" + letters(3);
+      case 11:
+        return "\xE9\xFC\xA0\x80 high";
+      case 12:
+        return "a=b=c";
+      case 13:
+        return ";not a comment";
+      case 14:
+        return "[x]";
+      case 15:
+        return "\"" + letters(below(10)) + "\"";
+      default:
+        return letters(1 + below(12)) + (chance(30) ? " " + letters(3) : "");
     }
   }
 
   Name defaultText() {
     switch (below(9)) {
-      case 0: return std::nullopt;
-      case 1: return "";
-      case 2: return "dflt";
-      case 3: return "dflt   ";
-      case 4: return "'q'";
-      case 5: return "  lead";
-      case 6: return letters(5000);
-      case 7: return "a b ";
-      default: return value();
+      case 0:
+        return std::nullopt;
+      case 1:
+        return "";
+      case 2:
+        return "dflt";
+      case 3:
+        return "dflt   ";
+      case 4:
+        return "'q'";
+      case 5:
+        return "  lead";
+      case 6:
+        return letters(5000);
+      case 7:
+        return "a b ";
+      default:
+        return value();
     }
   }
 
@@ -207,18 +242,29 @@ class Generator {
       if (canonical) return "\r\n"s;
       return pick(std::vector<std::string>{"\r\n", "\r\n", "\n", "\r"});
     };
-    const auto blanks = [&] { return canonical || chance(70) ? ""s : pick(std::vector<std::string>{" ", "\t", "  \t"}); };
+    const auto blanks = [&] {
+      return canonical || chance(70) ? ""s : pick(std::vector<std::string>{" ", "\t", "  \t"});
+    };
     const auto oddLine = [&]() -> std::string {
       switch (below(canonical ? 3 : 9)) {
-        case 0: return "; comment " + letters(3);
-        case 1: return "junk" + letters(2);
-        case 2: return ";k=commented";
-        case 3: return "";
-        case 4: return "   ";
-        case 5: return "[broken";
-        case 6: return "=lonely" + eol() + "=again";
-        case 7: return "# hash";
-        default: return "\x1a";
+        case 0:
+          return "; comment " + letters(3);
+        case 1:
+          return "junk" + letters(2);
+        case 2:
+          return ";k=commented";
+        case 3:
+          return "";
+        case 4:
+          return "   ";
+        case 5:
+          return "[broken";
+        case 6:
+          return "=lonely" + eol() + "=again";
+        case 7:
+          return "# hash";
+        default:
+          return "\x1a";
       }
     };
     if (chance(30)) out += key() + "=" + letters(3) + eol();
@@ -242,10 +288,10 @@ class Generator {
 
  private:
   std::mt19937 random_;
-  std::vector<std::string> sections_{"CONFIG", "RESULT", "a", "b.x", "Long Section", "s_1",
-                                     "Secci\xF3n", "SECCI\xD3N"};
-  std::vector<std::string> keys_{"principal.data", "secundario.data", "lastrun", "k", "k2",
-                                 "two words", "n", "a\xF1o"};
+  std::vector<std::string> sections_{"CONFIG",       "RESULT", "a",          "b.x",
+                                     "Long Section", "s_1",    "Secci\xF3n", "SECCI\xD3N"};
+  std::vector<std::string> keys_{
+      "principal.data", "secundario.data", "lastrun", "k", "k2", "two words", "n", "a\xF1o"};
 };
 
 struct Tally {
@@ -265,8 +311,8 @@ void runScenario(Generator& g, const std::string& file, int scenario, bool canon
     if (kind < 30) {
       const Name s = g.section(), k = g.key(), d = g.defaultText();
       const unsigned size = g.size();
-      what = "read [" + *s + "] " + *k + " default " + (d ? "'" + *d + "'" : "null") +
-             " size " + std::to_string(size);
+      what = "read [" + *s + "] " + *k + " default " + (d ? "'" + *d + "'" : "null") + " size " +
+             std::to_string(size);
       systemResult = pair.systemString(s, k, d, size);
       ourResult = pair.ourString(s, k, d, size);
     } else if (kind < 38) {
@@ -313,9 +359,10 @@ void runScenario(Generator& g, const std::string& file, int scenario, bool canon
                               std::to_string(op) + ": " + what + "\n--- start\n" +
                               visible(start.value_or("(no file)")) + "\n--- system file\n" +
                               visible(systemFile) + "\n--- our file\n" + visible(ourFile);
-    ASSERT_TRUE(systemResult == ourResult)
-        << "results differ\n--- system\n" << visible(systemResult) << "\n--- ours\n"
-        << visible(ourResult) << "\n" << where;
+    ASSERT_TRUE(systemResult == ourResult) << "results differ\n--- system\n"
+                                           << visible(systemResult) << "\n--- ours\n"
+                                           << visible(ourResult) << "\n"
+                                           << where;
     ASSERT_TRUE(normalForm(systemFile) == normalForm(ourFile)) << "files differ\n" << where;
     // While our file is in the system's own form (values written with trailing blanks take it
     // out of it), it must be the system's file byte for byte.
@@ -327,7 +374,8 @@ void runScenario(Generator& g, const std::string& file, int scenario, bool canon
 }
 
 TEST(ProfileDifferential, AgreesWithTheSystemThroughThousandsOfOperations) {
-  const std::string file = tempFolder() + "qb_profile_diff_" + std::to_string(GetCurrentProcessId()) + ".ini";
+  const std::string file =
+      tempFolder() + "qb_profile_diff_" + std::to_string(GetCurrentProcessId()) + ".ini";
   Tally tally;
   for (unsigned seed : {1u, 2u, 3u, 20160416u}) {
     Generator g(seed);
@@ -344,7 +392,8 @@ TEST(ProfileDifferential, AgreesWithTheSystemThroughThousandsOfOperations) {
 }
 
 TEST(ProfileDifferential, KnownDifferences) {
-  const std::string file = tempFolder() + "qb_profile_known_" + std::to_string(GetCurrentProcessId()) + ".ini";
+  const std::string file =
+      tempFolder() + "qb_profile_known_" + std::to_string(GetCurrentProcessId()) + ".ini";
   {  // 1. untouched lines
     Pair p(file, "; note\n\n[a]\n  x = 1  \n"s);
     p.systemWrite("a"s, "y"s, "2"s);
