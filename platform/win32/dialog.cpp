@@ -15,7 +15,8 @@ struct Running {
   std::vector<std::uint8_t> bitmapInfo;  // BITMAPINFOHEADER and the palette
 };
 
-// The template holds no controls and no font: the dialog and its controls use the system font.
+// The template holds no controls and no font; the controls take the system's stock GUI font, so
+// the dialog creates none and has none to free.
 struct alignas(4) EmptyTemplate {
   DLGTEMPLATE head;
   WORD menu = 0, windowClass = 0, title = 0;
@@ -82,6 +83,7 @@ HWND createControl(HWND dialog, const DialogControl& control, int id) {
                               r.right - r.left, r.bottom - r.top, dialog,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               GetModuleHandleA(nullptr), nullptr);
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   if (control.kind == ControlKind::List) {
     for (const std::string& item : control.items)
       SendMessageA(hwnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
@@ -108,10 +110,12 @@ void paint(HWND dialog, const Running& running) {
   const Picture& picture = running.spec.picture;
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(dialog, &ps);
-  SetDIBitsToDevice(dc, running.spec.pictureLeft, running.spec.pictureTop,
-                    static_cast<DWORD>(picture.width), static_cast<DWORD>(picture.height), 0, 0, 0,
-                    static_cast<UINT>(picture.height), picture.pixels.data(),
-                    reinterpret_cast<const BITMAPINFO*>(running.bitmapInfo.data()), DIB_RGB_COLORS);
+  if (!picture.pixels.empty())
+    SetDIBitsToDevice(dc, running.spec.pictureLeft, running.spec.pictureTop,
+                      static_cast<DWORD>(picture.width), static_cast<DWORD>(picture.height), 0, 0,
+                      0, static_cast<UINT>(picture.height), picture.pixels.data(),
+                      reinterpret_cast<const BITMAPINFO*>(running.bitmapInfo.data()),
+                      DIB_RGB_COLORS);
   EndPaint(dialog, &ps);
 }
 
@@ -163,7 +167,7 @@ void runModalDialog(const DialogSpec& spec) {
 
 int captionWidth(const std::string& caption) {
   HDC dc = GetDC(nullptr);
-  HGDIOBJ previous = SelectObject(dc, GetStockObject(SYSTEM_FONT));
+  HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
   SIZE size{};
   GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
   SelectObject(dc, previous);
