@@ -144,7 +144,7 @@ std::string ProfileDocument::getString(const Name& section, const Name& key,
   std::string buffer(size, '\0');
   std::size_t len = size, pos = 0;
   unsigned count = 0;
-  if (span) {
+  if (span && size > 2) {
     for (std::size_t i = span->first; i < span->last && len > 2; ++i) {
       const Line& line = lines_[i];
       if (line.kind != Kind::kEntry || line.name.starts_with(';') || !line.value) continue;

@@ -92,6 +92,8 @@ TEST(ProfileRead, ListsAreCutWithTheCountTwoShort) {
   EXPECT_EQ(doc.sectionNames(6), "abc\0"s);
   EXPECT_EQ(doc.sectionNames(7), "abc\0d"s);
   EXPECT_EQ(doc.sectionNames(1), "");
+  EXPECT_EQ(doc.getString("abc"s, null, "d"s, 1), "");
+  EXPECT_EQ(doc.getString("abc"s, null, "d"s, 2), "d");
   EXPECT_EQ(doc.getString("abc"s, null, null, 8), "key1\0k"s);
   EXPECT_EQ(doc.getString("de"s, null, "none"s, kSize), "none");
 }
