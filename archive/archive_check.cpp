@@ -13,6 +13,10 @@ struct UnzipCloser {
 };
 using Unzip = std::unique_ptr<void, UnzipCloser>;
 
+// The ZIP64 marker. Debian's minizip 1.1 does not look past it on 64-bit hosts, so it reports
+// this size for every entry of 4 GiB or more; the inflated count decides then.
+constexpr std::uint64_t kZip64Marker = 0xFFFFFFFFu;
+
 // Moves to the last entry of that name: an extended archive may hold older ones before it.
 bool locateLast(unzFile archive, const std::string& entryName) {
   bool found = false;
@@ -29,21 +33,33 @@ bool locateLast(unzFile archive, const std::string& entryName) {
   return found && unzGoToFilePos64(archive, &last) == UNZ_OK;
 }
 
-// Inflates the current entry to its end; the library checks the recorded CRC-32 at the end.
+// Inflates the current entry's deflate stream to its end. The stream is read raw and inflated
+// here, so the count does not depend on the size the library believes the entry has.
 bool inflatesTo(unzFile archive, std::uint64_t size, std::uint32_t crc) {
-  if (unzOpenCurrentFile(archive) != UNZ_OK) return false;
-  std::vector<char> buffer(65536);
+  int method = 0, level = 0;
+  if (unzOpenCurrentFile2(archive, &method, &level, 1) != UNZ_OK) return false;
+  z_stream stream{};
+  int status = inflateInit2(&stream, -MAX_WBITS);
+  std::vector<Bytef> in(65536), out(65536);
   std::uint64_t total = 0;
   uLong computed = crc32(0L, Z_NULL, 0);
-  int got = 0;
-  while ((got = unzReadCurrentFile(archive, buffer.data(), static_cast<unsigned>(buffer.size()))) >
-         0) {
-    total += static_cast<std::uint64_t>(got);
-    computed =
-        crc32(computed, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(got));
+  while (status == Z_OK) {
+    if (stream.avail_in == 0) {
+      const int got = unzReadCurrentFile(archive, in.data(), static_cast<unsigned>(in.size()));
+      if (got <= 0) break;  // the data ended before the stream did, or could not be read
+      stream.next_in = in.data();
+      stream.avail_in = static_cast<uInt>(got);
+    }
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    status = inflate(&stream, Z_NO_FLUSH);
+    const auto produced = static_cast<uInt>(out.size() - stream.avail_out);
+    total += produced;
+    computed = crc32(computed, out.data(), produced);
   }
-  const bool closed = unzCloseCurrentFile(archive) == UNZ_OK;
-  return got == 0 && closed && total == size && computed == crc;
+  inflateEnd(&stream);
+  unzCloseCurrentFile(archive);
+  return method == Z_DEFLATED && status == Z_STREAM_END && total == size && computed == crc;
 }
 }  // namespace
 
@@ -54,8 +70,9 @@ bool archiveHoldsIntact(const std::string& zipName, const std::string& entryName
   unz_file_info64 info{};
   if (unzGetCurrentFileInfo64(archive.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
     return false;
-  return info.uncompressed_size == size && info.crc == crc32 &&
-         inflatesTo(archive.get(), size, crc32);
+  const bool sizeRecorded =
+      info.uncompressed_size == size || info.uncompressed_size == kZip64Marker;
+  return sizeRecorded && info.crc == crc32 && inflatesTo(archive.get(), size, crc32);
 }
 
 }  // namespace qb

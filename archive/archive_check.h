@@ -6,8 +6,8 @@
 
 namespace qb {
 
-// True when the archive opens, its last entry named entryName records the given size and
-// CRC-32, and inflating that entry to its end yields exactly size bytes with that CRC-32.
+// True when the archive opens, its last entry named entryName is deflated and records the
+// given size and CRC-32, and inflating it to its end yields exactly size bytes with that CRC-32.
 bool archiveHoldsIntact(const std::string& zipName, const std::string& entryName,
                         std::uint64_t size, std::uint32_t crc32);
 

@@ -4,6 +4,7 @@
 
 #include "archive/file_digest.h"
 #include "archive/test_support.h"
+#include "archive/zip_writer.h"
 #include "archive/ziparc.h"
 
 namespace qb {
@@ -32,6 +33,13 @@ TEST(ArchiveCheck, OnlyAnEntryThatInflatesToTheFileCounts) {
   bytes[bytes.size() / 2] ^= 0x55;
   test::writeFile(dir / "bad.zip", bytes);
   EXPECT_FALSE(archiveHoldsIntact(dir / "bad.zip", "dump.sql", digest->size, digest->crc32));
+
+  // Only a deflated entry counts.
+  const Value stored = HB_ZIPOPEN(Args{dir / "stored.zip"});
+  HB_ZIPFILECREATE(Args{stored, "dump.sql", {}, {}, {}, {}, 0});
+  HB_ZIPFILEWRITE(Args{stored, test::readFile(dump)});
+  HB_ZIPCLOSE(Args{stored});
+  EXPECT_FALSE(archiveHoldsIntact(dir / "stored.zip", "dump.sql", digest->size, digest->crc32));
 
   // Extended archive: the newest entry of the name is the one that counts.
   test::writeFile(dump, "newer content");
