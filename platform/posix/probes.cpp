@@ -53,8 +53,9 @@ std::uint64_t timeStampCounter() {
 #endif
 }
 
-// A 32-bit Windows program is told at most 2^32 - 1 bytes; the same ceiling here.
-constexpr std::uint64_t kMemoryCeiling = 0xFFFFFFFF;
+// A 32-bit Windows program that is not large-address aware is told at most 2^31 - 1 bytes;
+// the same ceiling here.
+constexpr std::uint64_t kMemoryCeiling = 0x7FFFFFFF;
 
 std::uint32_t totalPhysicalMemory() {
   struct sysinfo info {};
