@@ -1,5 +1,7 @@
 #include "archive/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -64,6 +66,18 @@ StoredEntry current(unzFile archive, const char* password) {
   return entry;
 }
 }  // namespace
+
+void expectDefaultHeaders(const StoredEntry& e) {
+  EXPECT_EQ(e.info.version, 20u) << e.name;
+  EXPECT_EQ(e.info.version_needed, 20u) << e.name;
+  EXPECT_EQ(e.info.flag, 0u) << e.name;
+  EXPECT_EQ(e.info.compression_method, 8u) << e.name;
+  EXPECT_EQ(e.info.dosDate, 0u) << e.name;
+  EXPECT_EQ(e.info.external_fa, 0u) << e.name;
+  EXPECT_EQ(e.info.size_file_extra, 0u) << e.name;
+  EXPECT_EQ(e.info.size_file_comment, 0u) << e.name;
+  EXPECT_TRUE(e.crcOk) << e.name;
+}
 
 std::vector<StoredEntry> readEntries(const std::string& zipName, const char* password) {
   std::vector<StoredEntry> entries;

@@ -49,6 +49,10 @@ struct StoredEntry {
   bool crcOk = false;  // the library's check of the inflated data
 };
 
+// Expects the header values of an entry written with only its name: version made by and needed
+// 20, no flags, deflate, DOS date and time 0, no attributes, extra field or comment; data intact.
+void expectDefaultHeaders(const StoredEntry& entry);
+
 // Every entry in directory order; empty when the archive cannot be read.
 std::vector<StoredEntry> readEntries(const std::string& zipName, const char* password = nullptr);
 

@@ -116,17 +116,7 @@ TEST(ZipWriter, AnEntryWithOnlyANameGetsTheDefaultHeaderValues) {
 
   const auto entries = readEntries(zip);
   ASSERT_EQ(entries.size(), 2u);
-  for (const auto& e : entries) {
-    EXPECT_EQ(e.info.version, 20u) << e.name;
-    EXPECT_EQ(e.info.version_needed, 20u);
-    EXPECT_EQ(e.info.flag, 0u);
-    EXPECT_EQ(e.info.compression_method, 8u);
-    EXPECT_EQ(e.info.dosDate, 0u);
-    EXPECT_EQ(e.info.external_fa, 0u);
-    EXPECT_EQ(e.info.size_file_extra, 0u);
-    EXPECT_EQ(e.info.size_file_comment, 0u);
-    EXPECT_TRUE(e.crcOk);
-  }
+  for (const auto& e : entries) test::expectDefaultHeaders(e);
   EXPECT_EQ(entries[0].info.internal_fa, 1u);  // the compressor saw text
   EXPECT_EQ(entries[1].info.internal_fa, 0u);
   EXPECT_EQ(entries[0].data, text);

@@ -39,13 +39,7 @@ TEST(ZipFile, TheBackupRunsCallStoresTheDumpUnderItsBareName) {
   const auto& e = entries[0];
   EXPECT_EQ(e.name, "resp_quolmer_2016_4_16_013642.sql");
   EXPECT_EQ(e.data, dump);
-  EXPECT_TRUE(e.crcOk);
-  EXPECT_EQ(e.info.compression_method, 8u);
-  EXPECT_EQ(e.info.flag, 0u);
-  EXPECT_EQ(e.info.dosDate, 0u);
-  EXPECT_EQ(e.info.version, 20u);
-  EXPECT_EQ(e.info.version_needed, 20u);
-  EXPECT_EQ(e.info.size_file_extra, 0u);
+  test::expectDefaultHeaders(e);
   EXPECT_EQ(test::archiveComment(dir / "resp_quolmer_2016_4_16_013642.zip"), "");
 }
 
