@@ -1,7 +1,8 @@
 // Finds the error dialog of another process, checks what it shows against the Error.log in the
 // current folder, then closes it one way. Exit code 0 when every check held.
 //
-//   dialog_inspector {retry|default|both|neither} {look|escape|close|quit|retry|default|viewer}
+//   dialog_inspector {retry|default|both|neither}
+//                    {look|escape|enter|close|quit|retry|default|viewer}
 //                    [outer]
 //
 // The first word names the flags the error allows, and so the buttons expected. "look" only
@@ -288,10 +289,17 @@ HWND childWithText(HWND dialog, const std::string& text) {
   return nullptr;
 }
 
-void act(HWND dialog, const std::string& action) {
+void act(HWND dialog, const std::string& action, const Expected& expected) {
   SetForegroundWindow(dialog);
   Sleep(200);
   if (action == "escape") {
+    pressKey(VK_ESCAPE);
+  } else if (action == "enter") {
+    // Enter presses the default button; without one it does nothing, and Escape ends the dialog.
+    pressKey(VK_RETURN);
+    if (expected.quitIsDefault) return;
+    Sleep(1000);
+    check(IsWindow(dialog), "Enter leaves a dialog without a default button open");
     pressKey(VK_ESCAPE);
   } else if (action == "close") {
     check(clickCloseBox(dialog), "close box found on the caption");
@@ -308,7 +316,7 @@ void act(HWND dialog, const std::string& action) {
     if (notepad) PostMessageA(notepad, WM_CLOSE, 0, 0);
     SetForegroundWindow(dialog);
     Sleep(300);
-    act(dialog, "quit");
+    act(dialog, "quit", expected);
     return;
   } else {
     const std::string caption =
@@ -339,13 +347,14 @@ int main(int argc, char** argv) {
   check(dialog != nullptr, "the error dialog appears");
   if (!dialog) return 1;
   Sleep(500);  // let it paint
-  inspect(dialog, expectedFor(flags));
+  const Expected expected = expectedFor(flags);
+  inspect(dialog, expected);
   if (action == "look") {
     RECT r;
     GetWindowRect(dialog, &r);
     std::printf("window %ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
   } else {
-    act(dialog, action);
+    act(dialog, action, expected);
     bool gone = false;
     for (int i = 0; i < 150 && !gone; ++i, Sleep(100)) gone = !IsWindow(dialog);
     check(gone, "the dialog closes on " + action);

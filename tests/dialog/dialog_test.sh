@@ -80,7 +80,7 @@ fi
 (cd "$shot" && timeout 60 "$wine" "$bin/tests/dialog/dialog_inspector.exe" retry quit >/dev/null 2>&1)
 wait "$runner"
 
-for way in escape close quit retry viewer; do
+for way in escape enter close quit retry viewer; do
   scenario "program-$way" 1 retry "$way" -- "$program"
 done
 
@@ -92,6 +92,7 @@ scenario both-retry 10 both retry outer -- "$subject" both loop
 scenario both-default 11 both default outer -- "$subject" both loop
 scenario both-escape 1 both escape outer -- "$subject" both loop
 scenario neither-quit 1 neither quit outer -- "$subject" neither loop
+scenario neither-enter 1 neither enter outer -- "$subject" neither loop
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
