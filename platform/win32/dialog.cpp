@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <exception>
 
 namespace qb::platform {
@@ -13,6 +14,7 @@ struct Running {
   const DialogSpec& spec;
   std::exception_ptr failure;
   std::vector<std::uint8_t> bitmapInfo;  // BITMAPINFOHEADER and the palette
+  std::vector<std::uint8_t> bits;        // the pixels in rows padded to whole DWORDs
 };
 
 // The template holds no controls and no font; the controls take the system's stock GUI font, so
@@ -21,6 +23,16 @@ struct alignas(4) EmptyTemplate {
   DLGTEMPLATE head;
   WORD menu = 0, windowClass = 0, title = 0;
 };
+
+std::vector<std::uint8_t> paddedRows(const Picture& picture) {
+  const std::size_t width = static_cast<std::size_t>(picture.width);
+  const std::size_t stride = (width + 3) & ~std::size_t{3};
+  std::vector<std::uint8_t> bits(stride * static_cast<std::size_t>(picture.height));
+  for (std::size_t row = 0; row < static_cast<std::size_t>(picture.height); ++row)
+    std::copy_n(picture.pixels.begin() + static_cast<std::ptrdiff_t>(row * width), width,
+                bits.begin() + static_cast<std::ptrdiff_t>(row * stride));
+  return bits;
+}
 
 std::vector<std::uint8_t> makeBitmapInfo(const Picture& picture) {
   std::vector<std::uint8_t> info(sizeof(BITMAPINFOHEADER) +
@@ -103,6 +115,7 @@ void initialise(HWND dialog, Running& running) {
     if (spec.controls[i].isDefault) SendMessageA(dialog, DM_SETDEFID, id, 0);
   }
   running.bitmapInfo = makeBitmapInfo(spec.picture);
+  running.bits = paddedRows(spec.picture);
   SetFocus(GetNextDlgTabItem(dialog, nullptr, FALSE));
 }
 
@@ -110,10 +123,10 @@ void paint(HWND dialog, const Running& running) {
   const Picture& picture = running.spec.picture;
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(dialog, &ps);
-  if (!picture.pixels.empty())
+  if (!running.bits.empty())
     SetDIBitsToDevice(dc, running.spec.pictureLeft, running.spec.pictureTop,
                       static_cast<DWORD>(picture.width), static_cast<DWORD>(picture.height), 0, 0,
-                      0, static_cast<UINT>(picture.height), picture.pixels.data(),
+                      0, static_cast<UINT>(picture.height), running.bits.data(),
                       reinterpret_cast<const BITMAPINFO*>(running.bitmapInfo.data()),
                       DIB_RGB_COLORS);
   EndPaint(dialog, &ps);
@@ -139,12 +152,14 @@ void command(HWND dialog, Running& running, int id) {
 }
 
 INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    initialise(dialog, *reinterpret_cast<Running*>(lParam));
+    return FALSE;  // the focus is set already
+  }
   auto* running = reinterpret_cast<Running*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  if (!running) return FALSE;  // messages of the creation, before the dialog is ours
   switch (message) {
-    case WM_INITDIALOG:
-      SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-      initialise(dialog, *reinterpret_cast<Running*>(lParam));
-      return FALSE;  // the focus is set already
     case WM_PAINT:
       paint(dialog, *running);
       return TRUE;
@@ -159,7 +174,7 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 void runModalDialog(const DialogSpec& spec) {
   EmptyTemplate dialogTemplate{};
   dialogTemplate.head.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-  Running running{spec, nullptr, {}};
+  Running running{spec, nullptr, {}, {}};
   DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &dialogTemplate.head, GetActiveWindow(),
                           dialogProc, reinterpret_cast<LPARAM>(&running));
   if (running.failure) std::rethrow_exception(running.failure);
