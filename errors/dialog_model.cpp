@@ -53,7 +53,7 @@ platform::DialogControl button(std::string caption, platform::PixelRect where, b
 }
 }  // namespace
 
-platform::DialogSpec errorDialog(const ErrorDialogInput& input, DialogChoice& choice) {
+platform::DialogLayout errorDialog(const ErrorDialogInput& input, DialogChoice& choice) {
   const int height = input.ntFamily ? 350 : 300;
   const int row = height / 2 - kButtonHeight - 2;
   const int listHeight = row - kListTop - 2;
@@ -67,13 +67,13 @@ platform::DialogSpec errorDialog(const ErrorDialogInput& input, DialogChoice& ch
   const std::string listCaption = "&Stack List";
   const double captionUnits = input.captionWidth(listCaption) / 2.0;
 
-  platform::DialogSpec spec;
-  spec.title = "Vantrell for Korvath";
-  spec.width = static_cast<int>(kWidth);
-  spec.height = height;
-  spec.picture = eyePicture();
-  spec.pictureLeft = spec.pictureTop = 6;
-  spec.controls = {
+  platform::DialogLayout layout;
+  layout.title = "Vantrell for Korvath";
+  layout.width = static_cast<int>(kWidth);
+  layout.height = height;
+  layout.picture = eyePicture();
+  layout.pictureLeft = layout.pictureTop = 6;
+  layout.controls = {
       {platform::ControlKind::Message, message, rect(3, 52, 25, 168), {}, false, {}},
       {platform::ControlKind::Label,
        listCaption,
@@ -94,22 +94,22 @@ platform::DialogSpec errorDialog(const ErrorDialogInput& input, DialogChoice& ch
   const double quitColumn = (n == 2 ? kWidth / (4 * n) : kWidth / 4) - kButtonWidth / 2;
   const double defaultColumn = kWidth / 3 + (retry ? retryColumn : 0);
   if (retry)
-    spec.controls.push_back(button("&Retry", rowRect(row, retryColumn), false, [&choice] {
+    layout.controls.push_back(button("&Retry", rowRect(row, retryColumn), false, [&choice] {
       choice = true;
       return true;
     }));
-  spec.controls.push_back(button("&Quit", rowRect(row, quitColumn), n != 2, [] { return true; }));
+  layout.controls.push_back(button("&Quit", rowRect(row, quitColumn), n != 2, [] { return true; }));
   if (byDefault)
-    spec.controls.push_back(button("&Default", rowRect(row, defaultColumn), false, [&choice] {
+    layout.controls.push_back(button("&Default", rowRect(row, defaultColumn), false, [&choice] {
       choice = false;
       return true;
     }));
-  spec.controls.push_back(
+  layout.controls.push_back(
       button("See Error.log file", rect(21, 175, 31, 221), false, [view = input.viewReport] {
         view();
         return false;  // the dialog stays open for more viewers or a choice
       }));
-  return spec;
+  return layout;
 }
 
 }  // namespace qb

@@ -23,6 +23,6 @@ struct ErrorDialogInput {
 };
 
 // The buttons write the user's choice into `choice`, which must outlive the dialog.
-platform::DialogSpec errorDialog(const ErrorDialogInput& input, DialogChoice& choice);
+platform::DialogLayout errorDialog(const ErrorDialogInput& input, DialogChoice& choice);
 
 }  // namespace qb

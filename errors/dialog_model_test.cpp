@@ -21,8 +21,8 @@ const std::string kReport =
     "\r\nVariables in use\r\n================\r\n"
     "     Local   1:    C    \"x\r\n   Called from: not a frame\"\r\n";
 
-platform::DialogSpec build(int flags, bool nt, DialogChoice& choice, int* viewed = nullptr,
-                           const std::string& report = kReport) {
+platform::DialogLayout build(int flags, bool nt, DialogChoice& choice, int* viewed = nullptr,
+                             const std::string& report = kReport) {
   return errorDialog({flags, report, nt, [](const std::string&) { return 55; },
                       [viewed] {
                         if (viewed) ++*viewed;
@@ -30,8 +30,9 @@ platform::DialogSpec build(int flags, bool nt, DialogChoice& choice, int* viewed
                      choice);
 }
 
-const platform::DialogControl& control(const platform::DialogSpec& spec, const std::string& text) {
-  for (const auto& c : spec.controls)
+const platform::DialogControl& control(const platform::DialogLayout& layout,
+                                       const std::string& text) {
+  for (const auto& c : layout.controls)
     if (c.text == text) return c;
   throw std::runtime_error("no control " + text);
 }
@@ -58,46 +59,46 @@ TEST(ErrorDialogModel, ButtonsFollowTheFlags) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.flags);
     DialogChoice choice;
-    const auto spec = build(c.flags, c.nt, choice);
+    const auto layout = build(c.flags, c.nt, choice);
     const int row = c.nt ? 324 : 274;
-    EXPECT_EQ(spec.width, 450);
-    EXPECT_EQ(spec.height, c.nt ? 350 : 300);
-    ASSERT_EQ(spec.controls.size(), 4 + c.buttons.size());
+    EXPECT_EQ(layout.width, 450);
+    EXPECT_EQ(layout.height, c.nt ? 350 : 300);
+    ASSERT_EQ(layout.controls.size(), 4 + c.buttons.size());
     for (std::size_t i = 0; i < c.buttons.size(); ++i) {
-      const auto& b = spec.controls[3 + i];
+      const auto& b = layout.controls[3 + i];
       EXPECT_EQ(b.kind, ControlKind::Button);
       EXPECT_EQ(b.text, c.buttons[i]);
       EXPECT_TRUE(b.rect == (PixelRect{row, c.lefts[i], row + 22, c.lefts[i] + 60}));
       EXPECT_EQ(b.isDefault, b.text == "&Quit" && c.quitIsDefault);
     }
-    EXPECT_EQ(spec.controls.back().text, "See Error.log file");
-    EXPECT_FALSE(spec.controls.back().isDefault);
-    EXPECT_TRUE(spec.controls[2].rect == (PixelRect{66, 6, c.nt ? 318 : 268, 444}));
+    EXPECT_EQ(layout.controls.back().text, "See Error.log file");
+    EXPECT_FALSE(layout.controls.back().isDefault);
+    EXPECT_TRUE(layout.controls[2].rect == (PixelRect{66, 6, c.nt ? 318 : 268, 444}));
   }
 }
 
 TEST(ErrorDialogModel, ShowsTheDescriptionAndTheStackOfTheReport) {
   DialogChoice choice;
-  const auto spec = build(CANRETRY, true, choice);
-  EXPECT_EQ(spec.title, "Vantrell for Korvath");
-  EXPECT_EQ(spec.pictureLeft, 6);
-  EXPECT_EQ(spec.pictureTop, 6);
-  ASSERT_GE(spec.controls.size(), 3u);
-  const auto& message = spec.controls[0];
+  const auto layout = build(CANRETRY, true, choice);
+  EXPECT_EQ(layout.title, "Vantrell for Korvath");
+  EXPECT_EQ(layout.pictureLeft, 6);
+  EXPECT_EQ(layout.pictureTop, 6);
+  ASSERT_GE(layout.controls.size(), 3u);
+  const auto& message = layout.controls[0];
   EXPECT_EQ(message.kind, ControlKind::Message);
   // Shown byte for byte: the report is ANSI already, a code page conversion would garble the
   // letter after "Jerry".
   EXPECT_EQ(message.text, "   Error description: Error BASE/1003  Tom & Jerry \xF1: OINI\r\n");
   EXPECT_TRUE(message.rect == (PixelRect{6, 104, 50, 336}));
-  const auto& label = spec.controls[1];
+  const auto& label = layout.controls[1];
   EXPECT_EQ(label.kind, ControlKind::Label);
   EXPECT_EQ(label.text, "&Stack List");
   EXPECT_TRUE(label.rect == (PixelRect{48, 12, 76, 64}));  // 6 + 55/2 - 1 units, fraction dropped
-  const auto& list = spec.controls[2];
+  const auto& list = layout.controls[2];
   EXPECT_EQ(list.kind, ControlKind::List);
   EXPECT_EQ(list.items, (std::vector<std::string>{"   Called from: quolmerBackup => DOBACKUP(71)",
                                                   "   Called from: quolmerBackup => TESTIT(30)"}));
-  EXPECT_TRUE(control(spec, "See Error.log file").rect == (PixelRect{42, 350, 62, 442}));
+  EXPECT_TRUE(control(layout, "See Error.log file").rect == (PixelRect{42, 350, 62, 442}));
 
   // A report cut short still gives a dialog.
   const auto bare = build(0, true, choice, nullptr, "Application\r\n");
@@ -122,8 +123,8 @@ TEST(ErrorDialogModel, ButtonsSetTheChoiceAndClose) {
     SCOPED_TRACE(c.button);
     DialogChoice choice;
     int viewed = 0;
-    const auto spec = build(CANRETRY | CANDEFAULT, true, choice, &viewed);
-    EXPECT_EQ(control(spec, c.button).onClick(), c.closes);
+    const auto layout = build(CANRETRY | CANDEFAULT, true, choice, &viewed);
+    EXPECT_EQ(control(layout, c.button).onClick(), c.closes);
     EXPECT_EQ(choice, c.choice);
     EXPECT_EQ(viewed, c.viewed);
   }

@@ -15,7 +15,7 @@ namespace qb {
 Value showErrorDialog(const ErrorRef& error, const std::string& reportText);
 
 // The same with the modal window replaced, so tests can press the buttons.
-using DialogRunner = std::function<void(const platform::DialogSpec&)>;
+using DialogRunner = std::function<void(const platform::DialogLayout&)>;
 Value showErrorDialog(const ErrorRef& error, const std::string& reportText,
                       const DialogRunner& run);
 

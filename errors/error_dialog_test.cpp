@@ -36,9 +36,9 @@ TEST(ShowErrorDialog, EndsTheProcessOrHandsBackTheChoice) {
     windowingState().eventLoopRunning = c.loopRunning;
     ERRORLEVEL(0);
     int shown = 0;
-    auto press = [&](const platform::DialogSpec& spec) {
+    auto press = [&](const platform::DialogLayout& layout) {
       ++shown;
-      for (const auto& control : spec.controls)
+      for (const auto& control : layout.controls)
         if (c.press && control.text == c.press && control.onClick()) return;
     };
     if (c.result == kExits) {

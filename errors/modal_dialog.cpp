@@ -20,9 +20,9 @@ class LoopRunning {
 };
 }  // namespace
 
-void showModal(const platform::DialogSpec& spec) {
+void showModal(const platform::DialogLayout& layout) {
   LoopRunning running;
-  platform::runModalDialog(spec);
+  platform::runModalDialog(layout);
 }
 
 bool LWRUNNING() {

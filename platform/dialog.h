@@ -37,7 +37,7 @@ struct DialogControl {
   std::function<bool()> onClick;   // a button's action; true closes the dialog
 };
 
-struct DialogSpec {
+struct DialogLayout {
   std::string title;
   int width = 0, height = 0;            // the client area in pixels
   std::vector<DialogControl> controls;  // in tab order
@@ -48,7 +48,7 @@ struct DialogSpec {
 // Shows the dialog modally and centred until a button's action closes it, or Escape or the close
 // box cancels it. An exception thrown by an action closes the dialog and is rethrown here. Returns
 // at once when no window can be made.
-void runModalDialog(const DialogSpec& spec);
+void runModalDialog(const DialogLayout& layout);
 
 // The width in pixels of a caption in the dialog's font.
 int captionWidth(const std::string& caption);

@@ -13,9 +13,9 @@ std::string withoutLineEnd(std::string text) {
 
 // No window here: the message and the list go to standard error, and since nobody can click
 // anything, the dialog is over at once as if it had been cancelled.
-void runModalDialog(const DialogSpec& spec) {
+void runModalDialog(const DialogLayout& layout) {
   std::string shown;
-  for (const DialogControl& control : spec.controls) {
+  for (const DialogControl& control : layout.controls) {
     if (control.kind == ControlKind::Message) shown += withoutLineEnd(control.text) + "\n";
     if (control.kind == ControlKind::List)
       for (const std::string& item : control.items) shown += item + "\n";

@@ -11,7 +11,7 @@ namespace {
 constexpr int kFirstId = 100;  // clear of IDOK and IDCANCEL, which the dialog manager sends
 
 struct Running {
-  const DialogSpec& spec;
+  const DialogLayout& layout;
   std::exception_ptr failure;
   std::vector<std::uint8_t> bitmapInfo;  // BITMAPINFOHEADER and the palette
   std::vector<std::uint8_t> bits;        // the pixels in rows padded to whole DWORDs
@@ -105,26 +105,26 @@ HWND createControl(HWND dialog, const DialogControl& control, int id) {
 }
 
 void initialise(HWND dialog, Running& running) {
-  const DialogSpec& spec = running.spec;
-  SetWindowTextA(dialog, spec.title.c_str());
-  placeDialog(dialog, spec.width, spec.height);
+  const DialogLayout& layout = running.layout;
+  SetWindowTextA(dialog, layout.title.c_str());
+  placeDialog(dialog, layout.width, layout.height);
   // Created in order, so the order of the children is the tab order.
-  for (std::size_t i = 0; i < spec.controls.size(); ++i) {
+  for (std::size_t i = 0; i < layout.controls.size(); ++i) {
     const int id = kFirstId + static_cast<int>(i);
-    createControl(dialog, spec.controls[i], id);
-    if (spec.controls[i].isDefault) SendMessageA(dialog, DM_SETDEFID, id, 0);
+    createControl(dialog, layout.controls[i], id);
+    if (layout.controls[i].isDefault) SendMessageA(dialog, DM_SETDEFID, id, 0);
   }
-  running.bitmapInfo = makeBitmapInfo(spec.picture);
-  running.bits = paddedRows(spec.picture);
+  running.bitmapInfo = makeBitmapInfo(layout.picture);
+  running.bits = paddedRows(layout.picture);
   SetFocus(GetNextDlgTabItem(dialog, nullptr, FALSE));
 }
 
 void paint(HWND dialog, const Running& running) {
-  const Picture& picture = running.spec.picture;
+  const Picture& picture = running.layout.picture;
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(dialog, &ps);
   if (!running.bits.empty())
-    SetDIBitsToDevice(dc, running.spec.pictureLeft, running.spec.pictureTop,
+    SetDIBitsToDevice(dc, running.layout.pictureLeft, running.layout.pictureTop,
                       static_cast<DWORD>(picture.width), static_cast<DWORD>(picture.height), 0, 0,
                       0, static_cast<UINT>(picture.height), running.bits.data(),
                       reinterpret_cast<const BITMAPINFO*>(running.bitmapInfo.data()),
@@ -140,8 +140,8 @@ void command(HWND dialog, Running& running, int id) {
     return;
   }
   const std::size_t index = static_cast<std::size_t>(id - kFirstId);
-  if (id < kFirstId || index >= running.spec.controls.size()) return;
-  const DialogControl& control = running.spec.controls[index];
+  if (id < kFirstId || index >= running.layout.controls.size()) return;
+  const DialogControl& control = running.layout.controls[index];
   if (control.kind != ControlKind::Button || !control.onClick) return;
   try {
     if (control.onClick()) EndDialog(dialog, 0);
@@ -171,10 +171,10 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 }
 }  // namespace
 
-void runModalDialog(const DialogSpec& spec) {
+void runModalDialog(const DialogLayout& layout) {
   EmptyTemplate dialogTemplate{};
   dialogTemplate.head.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-  Running running{spec, nullptr, {}, {}};
+  Running running{layout, nullptr, {}, {}};
   DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &dialogTemplate.head, GetActiveWindow(),
                           dialogProc, reinterpret_cast<LPARAM>(&running));
   if (running.failure) std::rethrow_exception(running.failure);

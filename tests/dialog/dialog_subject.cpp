@@ -54,7 +54,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
   try {
     qb::ERRORSYS();
     if (arguments.find(" loop") == std::string::npos) return RAISETEST(flags);
-    qb::platform::DialogSpec outer;
+    qb::platform::DialogLayout outer;
     outer.title = "Dialog subject";
     outer.width = 200;
     outer.height = 60;
