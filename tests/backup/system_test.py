@@ -37,8 +37,8 @@ class Native:
     def folder_value(self, path):
         return path
 
-    def run(self, folder, args, env, cwd):
-        return subprocess.run([os.path.join(folder, self.program_name), *args], cwd=cwd, env=env,
+    def run(self, folder, args, env):
+        return subprocess.run([os.path.join(folder, self.program_name), *args], cwd=folder, env=env,
                               capture_output=True).returncode
 
     def client_output(self, target, env):
@@ -71,8 +71,9 @@ class Win32:
             return "C:\\" + path[len(self.drive_c()) + 1:].replace("/", "\\")
         return "Z:" + path.replace("/", "\\")
 
-    def run(self, folder, args, env, cwd):
-        return subprocess.run(["wine", os.path.join(folder, self.program_name), *args], cwd=cwd,
+    def run(self, folder, args, env):
+        # As a person would start it: `wine quolmerBackup.exe 2` in its folder.
+        return subprocess.run(["wine", self.program_name, *args], cwd=folder,
                               env={**env, **self.env}, capture_output=True).returncode
 
     def client_output(self, target, env):
@@ -126,13 +127,13 @@ class BackupRun(unittest.TestCase):
             shutil.rmtree(os.path.dirname(target))
         return self.references[mode]
 
-    def install(self, ini=None, where=None):
+    def install(self, ini, where=None):
+        """A folder holding a copy of the program and its backup.ini."""
         folder = os.path.join(where or self.tmp, "app")
         os.makedirs(folder)
         shutil.copy(opts.program, os.path.join(folder, host.program_name))
-        if ini is not None:
-            with open(os.path.join(folder, "backup.ini"), "w", newline="") as f:
-                f.write(ini)
+        with open(os.path.join(folder, "backup.ini"), "w", newline="") as f:
+            f.write(ini)
         return folder
 
     def ini_for(self, primary, secondary=None):
@@ -141,9 +142,9 @@ class BackupRun(unittest.TestCase):
             text += f"secundario.data={host.folder_value(secondary) if secondary else ''}\r\n"
         return text
 
-    def run_program(self, app, *args, mode="canned", cwd=None, **extra):
+    def run_program(self, app, *args, mode="canned", **extra):
         started = datetime.datetime.now().replace(microsecond=0)
-        code = host.run(app, list(args), self.client_env(mode, **extra), cwd or app)
+        code = host.run(app, list(args), self.client_env(mode, **extra))
         ended = datetime.datetime.now()
         return code, started, ended
 
@@ -265,45 +266,40 @@ class BackupRun(unittest.TestCase):
                                max(r[2] for r in results.values()))
         self.assertIn(lastrun(os.path.join(app, "backup.ini")), [timestamp_of(f) for f in files])
 
-    def test_secondary_folder_present_but_empty(self):
+    def run_on_drive_c(self, *args, secondary=None, hidden_ini=False):
+        """Runs the program installed on drive C, where names that begin with a backslash land at
+        the drive's root. Returns the folders, what appeared at the root (removed after the test),
+        and the run's exit code and times."""
         if not host.cmd_shell:
-            self.skipTest("an empty folder puts the names at the file system's root")
-        # An empty folder value puts the names at the root of the current drive: drive C here.
+            self.skipTest("on /bin/sh such names land at the root of the file system")
         where = tempfile.mkdtemp(prefix="qb_backup_", dir=host.drive_c())
         self.addCleanup(shutil.rmtree, where, True)
         dest = os.path.join(where, "dest")
         os.makedirs(dest)
-        app = self.install(self.ini_for(dest, ""), where)
+        app = self.install(self.ini_for(dest, secondary), where)
+        if hidden_ini:
+            host.hide(os.path.join(app, "backup.ini"))
         before = set(os.listdir(host.drive_c()))
-        code, started, ended = self.run_program(app, "2")
+        run = self.run_program(app, *args)
         made = sorted(set(os.listdir(host.drive_c())) - before)
         for name in made:
             self.addCleanup(os.remove, os.path.join(host.drive_c(), name))
+        return app, dest, made, run
+
+    def test_secondary_folder_present_but_empty(self):
+        _, dest, made, (code, started, ended) = self.run_on_drive_c("2", secondary="")
         self.assertEqual(code, 0)
         self.assertEqual(len(made), 1, made)
         self.assert_backup(host.drive_c(), made[0], "canned", started, ended)
         self.assertEqual(os.listdir(dest), [])
 
     def test_hidden_settings_file_counts_as_missing(self):
-        if not host.cmd_shell:
-            self.skipTest("hidden attribute: Windows only")
-        where = tempfile.mkdtemp(prefix="qb_backup_", dir=host.drive_c())
-        self.addCleanup(shutil.rmtree, where, True)
-        dest = os.path.join(where, "dest")
-        os.makedirs(dest)
-        app = self.install(self.ini_for(dest), where)
-        ini = os.path.join(app, "backup.ini")
-        host.hide(ini)
-        before = set(os.listdir(host.drive_c()))
-        code, _, _ = self.run_program(app, "1")
-        made = sorted(set(os.listdir(host.drive_c())) - before)
-        for name in made:
-            self.addCleanup(os.remove, os.path.join(host.drive_c(), name))
+        app, dest, made, (code, _, _) = self.run_on_drive_c("1", hidden_ini=True)
         self.assertEqual(code, 1)
-        self.assertEqual(read(ini).decode(), self.ini_for(dest))
+        self.assertEqual(read(os.path.join(app, "backup.ini")).decode(), self.ini_for(dest))
         self.assertIn(b"Variable does not exist: OINI", read(os.path.join(app, "Error.log")))
-        # The names began with a backslash: the run went on at the drive's root, and what it made
-        # there stays, the dump included, since the failing status write came first.
+        # The run went on at the drive's root, and what it made there stays, the dump included:
+        # the failing status write comes before the deletion.
         self.assertEqual([n[-4:] for n in made], [".sql", ".zip"], made)
         self.assertEqual(read(os.path.join(host.drive_c(), made[0])), self.reference("canned"))
 
