@@ -11,7 +11,6 @@
 #include "archive/ziparc.h"
 #include "job/job_state.h"
 #include "platform/files.h"
-#include "platform/process.h"
 #include "runtime/error.h"
 #include "runtime/frames.h"
 #include "runtime/quit.h"
@@ -235,33 +234,6 @@ TEST_F(BackupRun, ANameHeldByAnotherRunIsBuiltAgainFromALaterSecond) {
     EXPECT_TRUE(fs::exists(named(c.second, ".zip")));
     EXPECT_FALSE(fs::exists(named(c.second, ".sql")));
   }
-}
-
-TEST_F(BackupRun, UnusableFoldersAreRefusedBeforeAnythingRuns) {
-  std::vector<std::string> folders = {(root_ / "missing").string()};
-  if (platform::commandShell() == platform::Shell::Cmd) folders.push_back(dest_ + "\" & echo x");
-  for (const auto& folder : folders) {
-    writeFile(ini_, "[CONFIG]\nprincipal.data=" + folder + "\n");
-    EXPECT_EQ(DOBACKUP(host_), Value(false)) << folder;
-    EXPECT_EQ(lastrun(), kDumpFailed);
-    EXPECT_TRUE(host_.commands.empty());
-    EXPECT_TRUE(destFiles().empty());
-  }
-}
-
-TEST_F(BackupRun, TheSecondaryDestinationDefaultsToThePrimaryFolder) {
-  fs::create_directories(root_ / "other");
-  const std::string other = (root_ / "other").string();
-  jobState().destinationName = "secundario";
-  jobState().destinationNumber = 2;
-  EXPECT_TRUE(DOBACKUP(host_).isNil());
-  EXPECT_TRUE(fs::exists(named(42, ".zip")));
-  EXPECT_NE(readFile(ini_).find("secundario.data=" + dest_), std::string::npos);
-
-  writeFile(ini_, "[CONFIG]\nprincipal.data=" + dest_ + "\nsecundario.data=" + other + "\n");
-  host_.seconds = {50};
-  EXPECT_TRUE(DOBACKUP(host_).isNil());
-  EXPECT_TRUE(fs::exists(other + platform::pathSeparator() + "resp_quolmer_2016_4_16_013650.zip"));
 }
 
 TEST_F(BackupRun, WithoutSettingsFileTheStatusWriteIsARuntimeError) {
