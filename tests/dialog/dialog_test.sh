@@ -6,12 +6,14 @@
 set -uo pipefail
 bin=$(cd "$1" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
-work=$bin/dialog-test
-rm -rf "$work" && mkdir -p "$work"
-
 # A prefix of our own: its X11 driver draws the caption itself (no window manager under Xvfb),
 # and its wineserver lives on our display only.
 export QB_WINEPREFIX=$bin/dialog-prefix WINEPREFIX=$bin/dialog-prefix WINEDEBUG=-all
+# The runs happen on drive C: without backup.ini the program's dump lands at the root of the
+# current drive, which must be the prefix's and not the host's root.
+work=$WINEPREFIX/drive_c/dialog-test
+rm -rf "$work" && mkdir -p "$work"
+rm -f "$WINEPREFIX"/drive_c/resp_quolmer_*
 wine=$root/scripts/wine-run
 WINEPREFIX=$QB_WINEPREFIX wineserver -k 2>/dev/null
 
@@ -20,6 +22,7 @@ xvfb=$!
 cleanup() {
   wineserver -k 2>/dev/null
   kill "$xvfb" 2>/dev/null
+  rm -f "$WINEPREFIX"/drive_c/resp_quolmer_*
 }
 trap cleanup EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done

@@ -6,7 +6,10 @@ set -uo pipefail
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$1" "$work/" && cd "$work"
-./"$(basename "$1")" 2>stderr.txt
+# Without backup.ini the dump is named at the root of the file system: run with the root
+# read-only in a private mount namespace, so nothing lands there.
+unshare -m sh -c 'mount --make-rprivate / && mount --bind "$1" "$1" && mount -o remount,bind,ro / &&
+  cd "$1" && exec "./$2"' sh "$work" "$(basename "$1")" 2>stderr.txt
 code=$?
 # What the dialog must show, taken from the report it was shown for.
 tr -d '\r' <Error.log | sed -n '7p; /^   Called from: /p' >expected.txt
