@@ -16,20 +16,23 @@ ini_text() {
   printf '[CONFIG]\nprincipal.data=%s\nsecundario.data=%s\n' "$1" "$2"
 }
 
-# run_program DIR ARG...: starts DIR/quolmerBackup from the folder $QB_SCRATCH/cwd, as a
-# scheduler would. Sets run_rc; the program's output is kept in DIR.out and DIR.err.
-run_program() {
+# run_command DIR COMMAND...: runs COMMAND, which starts DIR's program, from a current folder of
+# its own, DIR.cwd, as a scheduler would. Sets run_rc; the output is kept in DIR.out and DIR.err.
+run_command() {
   local dir=$1
   shift
-  mkdir -p "$QB_SCRATCH/cwd"
+  mkdir -p "$dir.cwd"
   run_rc=0
-  (cd "$QB_SCRATCH/cwd" && exec "$dir/quolmerBackup" "$@") >"$dir.out" 2>"$dir.err" || run_rc=$?
+  (cd "$dir.cwd" && exec "$@") >"$dir.out" 2>"$dir.err" || run_rc=$?
 }
+
+# run_program DIR ARG...: starts DIR/quolmerBackup with the arguments given.
+run_program() { run_command "$1" "$1/quolmerBackup" "${@:2}"; }
 
 # lastrun DIR: the status line the last run recorded in DIR/backup.ini.
 lastrun() {
-  awk '/^\[/ { section = $0 } section == "[RESULT]" && /^lastrun=/ { sub(/^lastrun=/, ""); print }' \
-    "$1/backup.ini"
+  awk '/^\[/ { section = $0 }
+       section == "[RESULT]" && /^lastrun=/ { sub(/^lastrun=/, ""); print }' "$1/backup.ini"
 }
 
 # zip_intact FILE: unzip reads every entry back with its CRC.
