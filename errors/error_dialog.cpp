@@ -3,6 +3,7 @@
 #include "errors/dialog_model.h"
 #include "errors/modal_dialog.h"
 #include "errors/report_file.h"
+#include "platform/message_pump.h"
 #include "platform/probes.h"
 #include "process/launcher.h"
 #include "runtime/quit.h"

@@ -24,10 +24,8 @@ void chooseDestination(std::span<const Value> arguments) {
 void TESTIT(std::span<const Value> arguments) {
   // The selector is the one declared parameter; when no argument came it is an empty variable.
   const Value absent;
-  std::vector<const Value*> received, unfilled;
-  for (const Value& a : arguments) received.push_back(&a);
-  if (arguments.empty()) unfilled.push_back(&absent);
-  Frame frame("TESTIT", "quolmerBackup", std::move(received), std::move(unfilled));
+  Frame frame("TESTIT", "quolmerBackup", framed(arguments),
+              arguments.empty() ? std::vector<const Value*>{&absent} : std::vector<const Value*>{});
 
   QB_AT(frame);
   chooseDestination(arguments);

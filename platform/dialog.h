@@ -53,7 +53,4 @@ void runModalDialog(const DialogLayout& layout);
 // The width in pixels of a caption in the dialog's font.
 int captionWidth(const std::string& caption);
 
-// Posts a quit message with the exit code to the thread's message queue, where there is one.
-void postQuitMessage(int exitCode);
-
 }  // namespace qb::platform

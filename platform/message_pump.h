@@ -23,4 +23,7 @@ struct WindowingState {
 // loop runs. False when the pass met a quit message.
 bool pumpMessages(WindowingState& state, void* acceleratorTable);
 
+// Posts a quit message with the exit code to the thread's message queue, where there is one.
+void postQuitMessage(int exitCode);
+
 }  // namespace qb::platform

@@ -39,6 +39,12 @@ Frame::~Frame() {
   if (it != frames.rend()) frames.erase(std::next(it).base());
 }
 
+std::vector<const Value*> framed(std::span<const Value> arguments) {
+  std::vector<const Value*> out;
+  for (const Value& v : arguments) out.push_back(&v);
+  return out;
+}
+
 std::string PROCNAME(int level) {
   const Frame* f = at(level);
   return f ? f->name() : std::string();

@@ -2,6 +2,7 @@
 // Call frames: each routine the error report can list keeps a Frame alive while it runs. The
 // report reads the frames by level (0 = the innermost, the routine asking), never guessing.
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ class Frame {
   std::vector<const Value*> arguments_;
   std::vector<const Value*> variables_;
 };
+
+// The received arguments of a call, as a frame lists them.
+std::vector<const Value*> framed(std::span<const Value> arguments);
 
 // Marks the line a routine is executing, for the report.
 #define QB_AT(frame) (frame).at(__LINE__)

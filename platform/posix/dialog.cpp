@@ -28,7 +28,4 @@ int captionWidth(const std::string& caption) {
   return static_cast<int>(caption.size());
 }
 
-// No message queue to post to.
-void postQuitMessage(int) {}
-
 }  // namespace qb::platform

@@ -7,4 +7,6 @@ bool pumpMessages(WindowingState&, void*) {
   return true;
 }
 
+void postQuitMessage(int) {}
+
 }  // namespace qb::platform

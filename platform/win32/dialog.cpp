@@ -190,8 +190,4 @@ int captionWidth(const std::string& caption) {
   return size.cx;
 }
 
-void postQuitMessage(int exitCode) {
-  PostQuitMessage(exitCode);
-}
-
 }  // namespace qb::platform

@@ -45,4 +45,8 @@ bool pumpMessages(WindowingState& state, void* acceleratorTable) {
   return !quit;
 }
 
+void postQuitMessage(int exitCode) {
+  PostQuitMessage(exitCode);
+}
+
 }  // namespace qb::platform
