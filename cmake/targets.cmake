@@ -1,6 +1,7 @@
 # Common flags and the helpers every folder uses to declare its library and its tests.
+option(QB_WERROR "Treat warnings as errors (the test builds)" OFF)
 add_library(qb_flags INTERFACE)
-target_compile_options(qb_flags INTERFACE -Wall -Wextra -Werror)
+target_compile_options(qb_flags INTERFACE -Wall -Wextra $<$<BOOL:${QB_WERROR}>:-Werror>)
 target_include_directories(qb_flags INTERFACE ${CMAKE_SOURCE_DIR})
 if(WIN32)
   target_compile_definitions(qb_flags INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501)

@@ -115,7 +115,8 @@ TEST(Report, ArgumentsNegativeMemoryAndNoTasks) {
 // Levels 2 to 73 only, in both sections, whatever lies deeper.
 TEST(Report, StackDeeperThan73LevelsIsCut) {
   std::list<Frame> frames;
-  for (int i = 100; i >= 1; --i) frames.emplace_back("P" + std::to_string(i), "m").at(i);
+  for (int i = 100; i >= 1; --i)
+    frames.emplace_back(std::string("P").append(std::to_string(i)), "m").at(i);
   const std::string report = composeReport(ErrorRecord(), fixedFacts());
   EXPECT_EQ(report.find("=> P1("), std::string::npos);
   EXPECT_EQ(report.find("=> P2("), std::string::npos);

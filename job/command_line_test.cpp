@@ -53,7 +53,7 @@ TEST(SplitCommandLine, BytesAboveAsciiPassUnchanged) {
 
 TEST(SplitCommandLine, AtMost127Arguments) {
   std::string line = "prog";
-  for (int i = 0; i < 10000; ++i) line += " " + std::to_string(i);
+  for (int i = 0; i < 10000; ++i) line.append(" ").append(std::to_string(i));
   const Args args = splitCommandLine(line);
   ASSERT_EQ(args.size(), 127u);
   EXPECT_EQ(args.front(), "0");
