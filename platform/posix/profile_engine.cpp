@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/posix/utf16.h"
+
 namespace qb::platform {
 
 namespace {
@@ -53,26 +55,26 @@ ProfileDocument::ProfileDocument(std::string bytes) : bytes_(std::move(bytes)) {
 void ProfileDocument::parse() {
   lines_.clear();
   sections_.clear();
-  start_ = bytes_.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  decode();
   sections_.push_back({"", npos, 0, 0});
   bool emptyNameBefore = false;  // the section's previous entry had an empty name
-  for (std::size_t pos = start_; pos < bytes_.size();) {
+  for (std::size_t pos = 0; pos < text_.size();) {
     Line line;
     line.begin = pos;
-    line.end = std::min(bytes_.find_first_of("\r\n", pos), bytes_.size());
+    line.end = std::min(text_.find_first_of("\r\n", pos), text_.size());
     line.next = line.end;
-    if (line.next < bytes_.size()) {
-      line.next += bytes_[line.next] == '\r' && line.next + 1 < bytes_.size() &&
-                           bytes_[line.next + 1] == '\n'
-                       ? 2
-                       : 1;
+    if (line.next < text_.size()) {
+      line.next +=
+          text_[line.next] == '\r' && line.next + 1 < text_.size() && text_[line.next + 1] == '\n'
+              ? 2
+              : 1;
     }
     pos = line.next;
 
     std::size_t b = line.begin, e = line.end;
-    while (b < e && isBlank(bytes_[b])) ++b;
-    while (e > b && isBlank(bytes_[e - 1])) --e;
-    const std::string_view text(bytes_.data() + b, e - b);
+    while (b < e && isBlank(text_[b])) ++b;
+    while (e > b && isBlank(text_[e - 1])) --e;
+    const std::string_view text(text_.data() + b, e - b);
     const auto close = text.rfind(']');
     if (text.empty()) {
       line.kind = Kind::kBlank;
@@ -91,6 +93,7 @@ void ProfileDocument::parse() {
         line.name = trimmed(std::string(text.substr(0, eq)));
         line.value = trimmed(std::string(text.substr(eq + 1)));
       }
+      line.nameEnd = b + line.name.size();
       if (line.name.empty() && emptyNameBefore) line.kind = Kind::kIgnored;
       emptyNameBefore = line.name.empty();
     }
@@ -115,14 +118,54 @@ std::size_t ProfileDocument::findEntry(const SectionSpan& section, const std::st
 
 std::string ProfileDocument::lineEnding() const {
   for (const auto& line : lines_) {
-    if (line.next > line.end) return bytes_.substr(line.end, line.next - line.end);
+    if (line.next > line.end) return text_.substr(line.end, line.next - line.end);
   }
   return "\r\n";
 }
 
-void ProfileDocument::replace(std::size_t from, std::size_t to, const std::string& text) {
-  bytes_.replace(from, to - from, text);
+void ProfileDocument::decode() {
+  unitOf_.clear();
+  if (bytes_.starts_with("\xFF\xFE") || bytes_.starts_with("\xFE\xFF")) {
+    encoding_ = bytes_[0] == '\xFF' ? Encoding::kUtf16Le : Encoding::kUtf16Be;
+    start_ = 2;
+    const bool big = encoding_ == Encoding::kUtf16Be;
+    std::u16string units((bytes_.size() - start_) / 2, u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+      const auto first = static_cast<unsigned char>(bytes_[start_ + 2 * i]);
+      const auto second = static_cast<unsigned char>(bytes_[start_ + 2 * i + 1]);
+      units[i] = static_cast<char16_t>(big ? first << 8 | second : second << 8 | first);
+    }
+    text_ = textFromUtf16(units, &unitOf_);
+  } else {
+    encoding_ = Encoding::kBytes;
+    start_ = bytes_.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    text_ = bytes_.substr(start_);
+  }
+}
+
+std::size_t ProfileDocument::fileOffset(std::size_t at) const {
+  return start_ + (encoding_ == Encoding::kBytes ? at : 2 * unitOf_[at]);
+}
+
+std::string ProfileDocument::encoded(const std::string& text) const {
+  if (encoding_ == Encoding::kBytes) return text;
+  std::string out;
+  for (const char16_t unit : utf16FromText(text)) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    out += encoding_ == Encoding::kUtf16Be ? high : low;
+    out += encoding_ == Encoding::kUtf16Be ? low : high;
+  }
+  return out;
+}
+
+void ProfileDocument::splice(std::size_t from, std::size_t to, const std::string& bytes) {
+  const std::size_t at = fileOffset(from);
+  bytes_.replace(at, fileOffset(to) - at, bytes);
   parse();
+}
+
+void ProfileDocument::replace(std::size_t from, std::size_t to, const std::string& text) {
+  splice(from, to, encoded(text));
 }
 
 std::string ProfileDocument::getString(const Name& section, const Name& key,
@@ -163,7 +206,7 @@ std::string ProfileDocument::getString(const Name& section, const Name& key,
 std::int32_t ProfileDocument::getInt(const Name& section, const Name& key,
                                      std::int32_t defaultValue) const {
   const std::string text =
-      getString(section, key, std::string(), static_cast<unsigned>(bytes_.size() + 2));
+      getString(section, key, std::string(), static_cast<unsigned>(text_.size() + 2));
   if (text.empty() || text[0] == '\0') return defaultValue;
   // Control characters and blanks, a sign, decimal digits; whatever follows is ignored and the
   // number wraps around at 32 bits.
@@ -211,14 +254,17 @@ bool ProfileDocument::setValue(const std::string& section, const std::string& ke
   const SectionSpan* span = findSection(section);
   if (!span) {
     const bool open = !lines_.empty() && lines_.back().next == lines_.back().end;
-    replace(bytes_.size(), bytes_.size(),
+    replace(text_.size(), text_.size(),
             (open ? eol : "") + "[" + section + "]" + eol + key + "=" + value + eol);
     return true;
   }
   if (const std::size_t at = findEntry(*span, key); at != npos) {
     const Line& line = lines_[at];
     if (line.value == value) return false;
-    replace(line.begin, line.end, line.name + "=" + value);
+    // The name keeps its bytes in the file, also those that are not text.
+    const std::size_t nameFrom = fileOffset(line.nameEnd - line.name.size());
+    const std::string name = bytes_.substr(nameFrom, fileOffset(line.nameEnd) - nameFrom);
+    splice(line.begin, line.end, name + encoded("=" + value));
     return true;
   }
   // After the section's last non-blank line, or at the top for a nameless section without any.
@@ -226,7 +272,7 @@ bool ProfileDocument::setValue(const std::string& section, const std::string& ke
   const std::size_t from = span->header == npos ? span->first : span->header;
   while (after > from && lines_[after - 1].kind == Kind::kBlank) --after;
   if (after == from) {
-    replace(start_, start_, key + "=" + value + eol);
+    replace(0, 0, key + "=" + value + eol);
     return true;
   }
   const Line& line = lines_[after - 1];

@@ -186,6 +186,103 @@ TEST(ProfileModel, ListsSectionsAndEntries) {
   EXPECT_EQ(sections[1].entries[2].value, "1");
 }
 
+// A UTF-16 file with its byte order mark, little- or big-endian.
+std::string utf16(const std::u16string& text, bool bigEndian = false) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t u : text) {
+    const char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+  }
+  return out;
+}
+
+TEST(ProfileUtf16, ReadsAndWritesUtf16InTheFilesByteOrder) {
+  const std::u16string file = u"; \u4e2d\r\n[CONFIG]\r\nprincipal.data=/srv/A\u00f1o\r\n";
+  for (const bool bigEndian : {false, true}) {
+    ProfileDocument doc(utf16(file, bigEndian));
+    EXPECT_EQ(get(doc, "config", "principal.data"), "/srv/A\xC3\xB1o");
+    EXPECT_EQ(doc.getString(null, null, null, kSize), "CONFIG\0"s);
+    ASSERT_TRUE(doc.write("CONFIG"s, "secundario.data"s, "/srv/\xC3\xB1"s));
+    ASSERT_TRUE(doc.write("RESULT"s, "lastrun"s, "2016-4-16 01:36:42"s));
+    EXPECT_EQ(doc.bytes(), utf16(file + u"secundario.data=/srv/\u00f1\r\n[RESULT]\r\n"
+                                        u"lastrun=2016-4-16 01:36:42\r\n",
+                                 bigEndian));
+    ASSERT_TRUE(doc.write("CONFIG"s, null, ""s));
+    EXPECT_EQ(doc.bytes(),
+              utf16(u"; \u4e2d\r\n[RESULT]\r\nlastrun=2016-4-16 01:36:42\r\n", bigEndian));
+  }
+  // A mark alone is an empty UTF-16 file; deleting every line leaves the mark.
+  EXPECT_EQ(after(utf16(u""), "a"s, "k"s, "v"s), utf16(u"[a]\r\nk=v\r\n"));
+  EXPECT_EQ(after(utf16(u"[a]\nk=v\n", true), "a"s, null, ""s), utf16(u"", true));
+}
+
+TEST(ProfileUtf16, WhatIsNotTextIsKept) {
+  // An unpaired surrogate in a value and in a name, and an odd last byte.
+  const std::u16string broken = {u'k', 0xD800, u'=', u'x', 0xDC00, u'\r', u'\n'};
+  const std::string file = utf16(u"[a]\r\n" + broken + u"z=1\r\n") + "\x41";
+  ProfileDocument doc(file);
+  EXPECT_EQ(get(doc, "a", "k\xED\xA0\x80"), "x\xED\xB0\x80");
+  EXPECT_EQ(get(doc, "a", "z"), "1");
+  ASSERT_TRUE(doc.write("a"s, "z"s, "2"s));
+  ASSERT_TRUE(doc.write("b"s, "copy"s, get(doc, "a", "k\xED\xA0\x80")));
+  const std::u16string copy = {u'c', u'o', u'p', u'y', u'=', u'x', 0xDC00, u'\r', u'\n'};
+  EXPECT_EQ(doc.bytes(), utf16(u"[a]\r\n" + broken + u"z=2\r\n[b]\r\n" + copy) + "\x41");
+  ASSERT_TRUE(doc.write("a"s, "K\xED\xA0\x80"s, "y"s));
+  const std::u16string renamed = {u'k', 0xD800, u'=', u'y', u'\r', u'\n'};
+  EXPECT_EQ(doc.bytes(), utf16(u"[a]\r\n" + renamed + u"z=2\r\n[b]\r\n" + copy) + "\x41");
+  // Text that is not UTF-8 is written so that it reads back as it was.
+  ProfileDocument latin(utf16(u""));
+  ASSERT_TRUE(latin.write("a"s, "k"s, "caf\xE9"s));
+  EXPECT_EQ(latin.bytes(), utf16(u"[a]\r\nk=caf\xDCE9\r\n"));
+  EXPECT_EQ(get(ProfileDocument(latin.bytes()), "a", "k"), "caf\xE9");
+}
+
+TEST(ProfileUtf16, AUtf8FileKeepsItsMarkAndItsBytes) {
+  EXPECT_EQ(after("\xEF\xBB\xBF[a]\r\nk=\xC3\xA9\r\n", "a"s, "j"s, "\xE4\xB8\xAD"s),
+            "\xEF\xBB\xBF[a]\r\nk=\xC3\xA9\r\nj=\xE4\xB8\xAD\r\n");
+  EXPECT_EQ(get(ProfileDocument("\xEF\xBB\xBF[a]\r\nk=\xC3\xA9\r\n"), "a", "k"), "\xC3\xA9");
+}
+
+// Bad UTF-16: read without a crash; a write keeps every other unit.
+TEST(ProfileUtf16, BadFilesAreRewrittenWithoutLosingLines) {
+  std::mt19937 random(14);
+  for (int round = 0; round < 200; ++round) {
+    std::u16string text;
+    for (int i = 0; i < 400; ++i) {
+      const char16_t pick[] = {u'[', u']', u'=', u'\r', u'\n', u' ', u';', 0xD800, 0xDC00, 0xDCE9};
+      text += random() % 3 ? pick[random() % std::size(pick)] : static_cast<char16_t>(random());
+    }
+    const std::string file = utf16(text) + (round % 2 ? "\x7F" : "");
+    ProfileDocument doc(file);
+    (void)doc.getString(null, null, null, kSize);
+    ASSERT_TRUE(doc.write("RESULT"s, "lastrun"s, "done"s));
+    EXPECT_EQ(get(doc, "RESULT", "lastrun"), "done");
+    // The mark and an odd last byte stay; of the units between, one line's at most change.
+    const std::size_t odd = file.size() % 2;
+    const std::string& out = doc.bytes();
+    ASSERT_EQ(out.substr(0, 2), file.substr(0, 2));
+    ASSERT_EQ(out.size() % 2, odd);
+    if (odd) {
+      ASSERT_EQ(out.back(), file.back());
+    }
+    const std::string before = file.substr(2, file.size() - 2 - odd);
+    const std::string now = out.substr(2, out.size() - 2 - odd);
+    const std::size_t units = std::min(before.size(), now.size()) / 2;
+    std::size_t head = 0, tail = 0;
+    while (head < units && before.compare(2 * head, 2, now, 2 * head, 2) == 0) ++head;
+    while (head + tail < units && before.compare(before.size() - 2 * (tail + 1), 2, now,
+                                                 now.size() - 2 * (tail + 1), 2) == 0) {
+      ++tail;
+    }
+    const std::string lost = before.substr(2 * head, before.size() - 2 * (head + tail));
+    for (std::size_t i = 0; i + 1 < lost.size(); i += 2) {
+      ASSERT_FALSE(lost[i + 1] == 0 && (lost[i] == '\r' || lost[i] == '\n'))
+          << "more than one line changed in round " << round;
+    }
+  }
+}
+
 // Bad input: read without a crash, and a write keeps every other line.
 class BadInput : public ::testing::TestWithParam<std::string> {};
 
