@@ -14,10 +14,21 @@
 //    first 29 characters; we read a decimal number from the whole value.
 // 4. Names with blanks around them: the system writes a new name with its trailing blanks and
 //    compares untrimmed names when deleting and listing; we trim names everywhere.
-// 5. Encodings: the system decodes files that begin with a UTF-8 or UTF-16 byte order mark and
-//    converts them; we skip a UTF-8 mark and keep the bytes as they are.
+// 5. The 8-bit text: the system's is its code page, ours natively UTF-8. A file with a UTF-8 mark
+//    is therefore converted there and taken as it is here; a UTF-16 file is converted on both
+//    sides. The Unicode files (UTF-16 little- and big-endian and UTF-8, each with its mark) are
+//    run through the generator too: our engine gets the same text in UTF-8, and our results are
+//    compared in the code page.
+// 6. In those files a buffer of 8-bit text holds fewer characters of ours (UTF-8 takes up to
+//    four bytes for one), so a cut value can differ; the generator reads them into full buffers.
+// 7. What a Unicode file holds that 8-bit text cannot: a character outside the code page, or an
+//    unpaired surrogate, reads as "?" there; here a character reads in UTF-8 and a surrogate in
+//    its three-byte form. Both keep such lines on a rewrite.
+// 8. An odd last byte of a UTF-16 file: the system pairs it with a byte from beyond the file and
+//    writes that unit back as a line of its own; we keep the byte where it is.
 //
-// Letter case is no difference: like us, the system here ignores the case of ASCII letters only.
+// Letter case is no difference: like us, the system here ignores the case of ASCII letters only,
+// in every encoding.
 
 #include <windows.h>
 
@@ -78,15 +89,59 @@ std::string visible(const std::string& bytes) {
   return out;
 }
 
+// How a file stores its text.
+enum class Encoding { kAnsi, kUtf16Le, kUtf16Be, kUtf8 };
+
+// Conversions through the system's own functions, not through ours.
+std::wstring wide(const std::string& text, UINT codePage) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  std::wstring out(MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), size, out.data(), static_cast<int>(out.size()));
+  return out;
+}
+
+std::string narrow(const std::wstring& text, UINT codePage) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  std::string out(WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr),
+                  '\0');
+  WideCharToMultiByte(codePage, 0, text.data(), size, out.data(), static_cast<int>(out.size()),
+                      nullptr, nullptr);
+  return out;
+}
+
+// Our 8-bit text as a file of that encoding holds it: as it is in an 8-bit file, else UTF-8 text
+// behind the encoding's mark.
+std::string stored(const std::string& text, Encoding encoding) {
+  if (encoding == Encoding::kAnsi) return text;
+  if (encoding == Encoding::kUtf8) return "\xEF\xBB\xBF" + text;
+  const bool big = encoding == Encoding::kUtf16Be;
+  std::string out = big ? "\xFE\xFF" : "\xFF\xFE";
+  for (const wchar_t c : wide(text, CP_UTF8)) {
+    const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+    out += big ? high : low;
+    out += big ? low : high;
+  }
+  return out;
+}
+
+// UTF-16 little-endian with its mark, units as they are.
+std::string utf16le(const std::u16string& units) {
+  std::string out = "\xFF\xFE";
+  for (const char16_t u : units) out += {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+  return out;
+}
+
 // The file as the system writes it out: sections and entries as our engine reads them, each
-// line in its trimmed form ending in CR LF.
-std::string normalForm(const std::string& bytes) {
+// line in its trimmed form ending in CR LF, in the file's encoding.
+std::string normalForm(const std::string& bytes, Encoding encoding) {
   std::string out;
   for (const auto& section : ProfileDocument(bytes).sections()) {
     if (!section.name.empty()) out += "[" + section.name + "]\r\n";
     for (const auto& e : section.entries) out += e.name + (e.value ? "=" + *e.value : "") + "\r\n";
   }
-  return out;
+  return stored(out, encoding);
 }
 
 const char* orNull(const Name& n) {
@@ -94,12 +149,17 @@ const char* orNull(const Name& n) {
 }
 
 // One profile file handled twice: by the system's functions on disk, by our engine in memory.
+// Names, values and results are the system's 8-bit text; in a Unicode file our engine gets and
+// gives them in UTF-8.
 class Pair {
  public:
-  Pair(const std::string& file, const std::optional<std::string>& start) : file_(file) {
+  Pair(const std::string& file, const std::optional<std::string>& start,
+       Encoding encoding = Encoding::kAnsi)
+      : file_(file), unicode_(encoding != Encoding::kAnsi) {
     DeleteFileA(file_.c_str());
-    if (start) writeFile(file_, *start);
-    ours_ = ProfileDocument(start.value_or(""));
+    const std::string bytes = start ? stored(ours(*start), encoding) : "";
+    if (start) writeFile(file_, bytes);
+    ours_ = ProfileDocument(bytes);
   }
   ~Pair() { DeleteFileA(file_.c_str()); }
 
@@ -110,30 +170,41 @@ class Pair {
     return buffer.substr(0, n);
   }
   std::string ourString(const Name& s, const Name& k, const Name& d, unsigned size) {
-    return ours_.getString(s, k, d, size);
+    return theirs(ours_.getString(ours(s), ours(k), ours(d), size));
   }
   std::int32_t systemInt(const Name& s, const Name& k, std::int32_t d) {
     return static_cast<std::int32_t>(GetPrivateProfileIntA(orNull(s), orNull(k), d, file_.c_str()));
   }
   std::int32_t ourInt(const Name& s, const Name& k, std::int32_t d) {
-    return ours_.getInt(s, k, d);
+    return ours_.getInt(ours(s), ours(k), d);
   }
   std::string systemNames(unsigned size) {
     std::string buffer(size + 16, '#');
     const DWORD n = GetPrivateProfileSectionNamesA(buffer.data(), size, file_.c_str());
     return buffer.substr(0, n);
   }
-  std::string ourNames(unsigned size) { return ours_.sectionNames(size); }
+  std::string ourNames(unsigned size) { return theirs(ours_.sectionNames(size)); }
   bool systemWrite(const Name& s, const Name& k, const Name& v) {
     return WritePrivateProfileStringA(orNull(s), orNull(k), orNull(v), file_.c_str()) != FALSE;
   }
-  void ourWrite(const Name& s, const Name& k, const Name& v) { ours_.write(s, k, v); }
+  void ourWrite(const Name& s, const Name& k, const Name& v) {
+    ours_.write(ours(s), ours(k), ours(v));
+  }
 
   std::string systemFile() const { return readFile(file_); }
   const std::string& ourFile() const { return ours_.bytes(); }
 
  private:
+  std::string ours(const std::string& text) const {
+    return unicode_ ? narrow(wide(text, CP_ACP), CP_UTF8) : text;
+  }
+  Name ours(const Name& text) const { return text ? Name(ours(*text)) : text; }
+  std::string theirs(const std::string& text) const {
+    return unicode_ ? narrow(wide(text, CP_UTF8), CP_ACP) : text;
+  }
+
   std::string file_;
+  bool unicode_;
   ProfileDocument ours_;
 };
 
@@ -300,33 +371,39 @@ struct Tally {
 };
 
 void runScenario(Generator& g, const std::string& file, int scenario, bool canonical,
-                 int operations, Tally& tally) {
-  const std::optional<std::string> start =
-      g.chance(10) ? std::nullopt : std::optional<std::string>(g.file(canonical));
-  Pair pair(file, start);
+                 Encoding encoding, int operations, Tally& tally) {
+  // A file that is not there is made an 8-bit one, so the Unicode scenarios always start with one.
+  const std::optional<std::string> start = g.chance(10) && encoding == Encoding::kAnsi
+                                               ? std::nullopt
+                                               : std::optional<std::string>(g.file(canonical));
+  Pair pair(file, start, encoding);
+  const auto size = [&] {
+    const unsigned n = g.size();
+    return encoding == Encoding::kAnsi ? n : 4095u;
+  };
   for (int op = 0; op < operations; ++op) {
     std::string what;
     std::string systemResult, ourResult;
     const int kind = g.below(100);
     if (kind < 30) {
       const Name s = g.section(), k = g.key(), d = g.defaultText();
-      const unsigned size = g.size();
+      const unsigned n = size();
       what = "read [" + *s + "] " + *k + " default " + (d ? "'" + *d + "'" : "null") + " size " +
-             std::to_string(size);
-      systemResult = pair.systemString(s, k, d, size);
-      ourResult = pair.ourString(s, k, d, size);
+             std::to_string(n);
+      systemResult = pair.systemString(s, k, d, n);
+      ourResult = pair.ourString(s, k, d, n);
     } else if (kind < 38) {
       const Name s = g.chance(80) ? Name(g.section()) : std::nullopt;
       const Name d = g.defaultText();
-      const unsigned size = g.size();
-      what = "list keys of " + s.value_or("(null)") + " size " + std::to_string(size);
-      systemResult = pair.systemString(s, std::nullopt, d, size);
-      ourResult = pair.ourString(s, std::nullopt, d, size);
+      const unsigned n = size();
+      what = "list keys of " + s.value_or("(null)") + " size " + std::to_string(n);
+      systemResult = pair.systemString(s, std::nullopt, d, n);
+      ourResult = pair.ourString(s, std::nullopt, d, n);
     } else if (kind < 44) {
-      const unsigned size = g.size();
-      what = "section names size " + std::to_string(size);
-      systemResult = pair.systemNames(size);
-      ourResult = pair.ourNames(size);
+      const unsigned n = size();
+      what = "section names size " + std::to_string(n);
+      systemResult = pair.systemNames(n);
+      ourResult = pair.ourNames(n);
     } else if (kind < 52) {
       const Name s = g.section(), k = g.key();
       const std::int32_t d = g.below(3) - 1;
@@ -363,10 +440,12 @@ void runScenario(Generator& g, const std::string& file, int scenario, bool canon
                                            << visible(systemResult) << "\n--- ours\n"
                                            << visible(ourResult) << "\n"
                                            << where;
-    ASSERT_TRUE(normalForm(systemFile) == normalForm(ourFile)) << "files differ\n" << where;
+    ASSERT_TRUE(normalForm(systemFile, encoding) == normalForm(ourFile, encoding))
+        << "files differ\n"
+        << where;
     // While our file is in the system's own form (values written with trailing blanks take it
     // out of it), it must be the system's file byte for byte.
-    if (canonical && normalForm(ourFile) == ourFile) {
+    if (canonical && normalForm(ourFile, encoding) == ourFile) {
       ASSERT_TRUE(systemFile == ourFile) << "files differ in their bytes\n" << where;
       ++tally.byteForByte;
     }
@@ -381,7 +460,7 @@ TEST(ProfileDifferential, AgreesWithTheSystemThroughThousandsOfOperations) {
     Generator g(seed);
     for (int scenario = 0; scenario < 30; ++scenario) {
       SCOPED_TRACE("seed " + std::to_string(seed));
-      runScenario(g, file, scenario, scenario % 2 == 0, 30, tally);
+      runScenario(g, file, scenario, scenario % 2 == 0, Encoding::kAnsi, 30, tally);
       if (HasFatalFailure()) return;
     }
   }
@@ -389,6 +468,29 @@ TEST(ProfileDifferential, AgreesWithTheSystemThroughThousandsOfOperations) {
   EXPECT_GE(tally.byteForByte, 1000);
   std::printf("%d operations, %d of them with both files compared byte for byte\n",
               tally.operations, tally.byteForByte);
+}
+
+TEST(ProfileDifferential, AgreesOnUnicodeFiles) {
+  const std::string file =
+      tempFolder() + "qb_profile_unicode_" + std::to_string(GetCurrentProcessId()) + ".ini";
+  const std::pair<Encoding, const char*> encodings[] = {{Encoding::kUtf16Le, "UTF-16LE"},
+                                                        {Encoding::kUtf16Be, "UTF-16BE"},
+                                                        {Encoding::kUtf8, "UTF-8"}};
+  for (const auto& [encoding, label] : encodings) {
+    Tally tally;
+    for (unsigned seed : {4u, 20160416u}) {
+      Generator g(seed);
+      for (int scenario = 0; scenario < 30; ++scenario) {
+        SCOPED_TRACE(std::string(label) + " seed " + std::to_string(seed));
+        runScenario(g, file, scenario, scenario % 2 == 0, encoding, 30, tally);
+        if (HasFatalFailure()) return;
+      }
+    }
+    EXPECT_GE(tally.operations, 1800);
+    EXPECT_GE(tally.byteForByte, 500);
+    std::printf("%s: %d operations, %d of them with both files compared byte for byte\n", label,
+                tally.operations, tally.byteForByte);
+  }
 }
 
 TEST(ProfileDifferential, KnownDifferences) {
@@ -424,10 +526,34 @@ TEST(ProfileDifferential, KnownDifferences) {
     EXPECT_EQ(p.systemString("a"s, "k"s, "gone"s, 4095), "1");
     EXPECT_EQ(p.ourString("a"s, "k"s, "gone"s, 4095), "gone");
   }
-  {  // 5. a UTF-8 byte order mark
+  {  // 5. the 8-bit text (the file's bytes handed to both sides as they are)
     Pair p(file, "\xEF\xBB\xBF[a]\r\nk=\xC3\xA9\r\n"s);
     EXPECT_EQ(p.systemString("a"s, "k"s, "d"s, 4095), "\xE9");
     EXPECT_EQ(p.ourString("a"s, "k"s, "d"s, 4095), "\xC3\xA9");
+  }
+  {  // 6. a cut value in a Unicode file
+    Pair p(file, "[a]\r\nk=\xE9\xE9\xE9\xE9\r\n"s, Encoding::kUtf16Le);
+    EXPECT_EQ(p.systemString("a"s, "k"s, "d"s, 3), "\xE9\xE9");
+    EXPECT_EQ(p.ourString("a"s, "k"s, "d"s, 3), "\xE9");
+  }
+  {  // 7. a character outside the code page and an unpaired surrogate
+    const std::string start = utf16le(u"[a]\r\nk=\u4e2d\r\nm=x\xD800\r\n");
+    Pair p(file, start);
+    EXPECT_EQ(p.systemString("a"s, "k"s, "d"s, 4095), "?");
+    EXPECT_EQ(p.ourString("a"s, "k"s, "d"s, 4095), "\xE4\xB8\xAD");
+    EXPECT_EQ(p.systemString("a"s, "m"s, "d"s, 4095), "x?");
+    EXPECT_EQ(p.ourString("a"s, "m"s, "d"s, 4095), "x\xED\xA0\x80");
+    p.systemWrite("a"s, "z"s, "1"s);
+    p.ourWrite("a"s, "z"s, "1"s);
+    EXPECT_EQ(p.systemFile(), start + utf16le(u"z=1\r\n").substr(2));
+    EXPECT_EQ(p.ourFile(), p.systemFile());
+  }
+  {  // 8. an odd last byte
+    Pair p(file, utf16le(u"[a]\r\nk=1\r\n") + "Z");
+    p.systemWrite("a"s, "j"s, "2"s);
+    p.ourWrite("a"s, "j"s, "2"s);
+    EXPECT_EQ(p.systemFile().size() % 2, 0u);
+    EXPECT_EQ(p.ourFile(), utf16le(u"[a]\r\nk=1\r\nj=2\r\n") + "Z");
   }
 }
 
