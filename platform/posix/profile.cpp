@@ -63,10 +63,12 @@ Loaded load(const std::string& path, std::string& bytes) {
   }
 }
 
+// Writes from the start of the file, as far as it goes.
 bool writeAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t n =
+        ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -76,17 +78,26 @@ bool writeAll(int fd, const std::string& bytes) {
   return true;
 }
 
+enum class Replaced { kDone, kFailed, kRefused };
+
+// The folder's permissions, or a file mounted on its own, stand in the way of the replace.
+Replaced refusedOrFailed(int error) {
+  return error == EACCES || error == EPERM || error == EBUSY ? Replaced::kRefused
+                                                             : Replaced::kFailed;
+}
+
 // Replaces the file all at once: a temporary file in the same folder takes the bytes and is
 // synced to disk, then renamed over the original. Until the rename the original is untouched, so
-// a crash or a full disk never leaves half a file.
-bool replaceFile(const std::string& path, const std::string& bytes) {
+// a crash or a full disk never leaves half a file. kRefused when the folder takes no temporary
+// file or no rename over the file.
+Replaced replaceFile(const std::string& path, const std::string& bytes) {
   struct stat old {};
   const bool existed = ::stat(path.c_str(), &old) == 0;
-  if (existed && ::access(path.c_str(), W_OK) != 0) return false;  // read-only stays read-only
+  if (existed && ::access(path.c_str(), W_OK) != 0) return Replaced::kFailed;  // stays read-only
   const std::string folder = folderOf(path);
   std::string temp = folder + "/." + path.substr(path.find_last_of('/') + 1) + ".XXXXXX";
   Fd f(::mkstemp(temp.data()));
-  if (f.fd < 0) return false;
+  if (f.fd < 0) return refusedOrFailed(errno);
   mode_t mode = 0666;
   if (existed) {
     mode = old.st_mode & 07777;
@@ -101,14 +112,35 @@ bool replaceFile(const std::string& path, const std::string& bytes) {
   const bool ok = ::fchmod(f.fd, mode) == 0 && writeAll(f.fd, bytes) && ::fsync(f.fd) == 0 &&
                   ::close(f.fd) == 0;
   f.fd = -1;
-  if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
+  if (!ok) {
     ::unlink(temp.c_str());
-    return false;
+    return Replaced::kFailed;
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temp.c_str());
+    return refusedOrFailed(error);
   }
   // The rename itself reaches the disk with the folder.
   Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dir.fd >= 0) ::fsync(dir.fd);
-  return true;
+  return Replaced::kDone;
+}
+
+// Where the folder refuses the replace, the file itself is rewritten, as the Windows functions
+// do. Room for longer text is taken first, so a full disk fails before anything changes, and a
+// write that fails later puts the old bytes back. Not atomic: a crash half-way, or a failure that
+// also stops the old bytes going back, can leave a mix of both; a reader at that moment sees one.
+bool rewriteInPlace(const std::string& path, const std::string& before, const std::string& after) {
+  Fd f(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+  struct stat st {};
+  if (f.fd < 0 || ::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const auto size = [](const std::string& bytes) { return static_cast<off_t>(bytes.size()); };
+  const bool done =
+      (after.size() <= before.size() || ::posix_fallocate(f.fd, 0, size(after)) == 0) &&
+      writeAll(f.fd, after) && ::ftruncate(f.fd, size(after)) == 0 && ::fsync(f.fd) == 0;
+  if (!done && writeAll(f.fd, before) && ::ftruncate(f.fd, size(before)) == 0) ::fsync(f.fd);
+  return done;
 }
 
 // Writes go to the file a symbolic link points at, so the link stays a link.
@@ -143,7 +175,8 @@ bool writeProfileString(const ProfileName& section, const ProfileName& key,
   if (!section) return false;
   const std::string path = resolved(profilePath(file));
   std::string bytes;
-  switch (load(path, bytes)) {
+  const Loaded loaded = load(path, bytes);
+  switch (loaded) {
     case Loaded::kFailed:
       return false;  // never replace what we could not read
     case Loaded::kMissing: {
@@ -157,9 +190,17 @@ bool writeProfileString(const ProfileName& section, const ProfileName& key,
     case Loaded::kRead:
       break;
   }
-  ProfileDocument doc(std::move(bytes));
+  ProfileDocument doc(bytes);
   if (!doc.write(section, key, value)) return true;  // nothing to change
-  return replaceFile(path, doc.bytes());
+  switch (replaceFile(path, doc.bytes())) {
+    case Replaced::kDone:
+      return true;
+    case Replaced::kRefused:
+      return loaded == Loaded::kRead && rewriteInPlace(path, bytes, doc.bytes());
+    case Replaced::kFailed:
+      break;
+  }
+  return false;
 }
 
 std::optional<std::string> readProfileSectionNames(unsigned size, const ProfileName& file) {

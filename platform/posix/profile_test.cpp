@@ -1,5 +1,6 @@
-// The profile service's file handling natively: whole-file reads, atomic writes, and writes that
-// cannot be done leaving everything as it was.
+// The profile service's file handling natively: whole-file reads, atomic writes, writes in place
+// where the folder refuses the replace, and writes that cannot be done leaving everything as it
+// was.
 
 #include <dirent.h>
 #include <signal.h>
@@ -119,18 +120,66 @@ TEST_F(ProfileFiles, AMissingFolderFailsQuietlyAndCreatesNothing) {
   EXPECT_TRUE(folder(dir_).empty());
 }
 
-TEST_F(ProfileFiles, AReadOnlyFolderFailsQuietlyAndLeavesTheFileAsItWas) {
+// A folder that takes no new file, and a sticky one where another's file cannot be renamed over.
+TEST_F(ProfileFiles, AWritableFileInAFolderThatRefusesTheReplaceIsWrittenInPlace) {
+  for (const mode_t folderMode : {0555, 01777}) {
+    SCOPED_TRACE(folderMode);
+    put(ini_, "; mine\n[RESULT]\nlastrun=old\n");
+    ::chmod(ini_.c_str(), 0666);
+    ::chmod(dir_.c_str(), folderMode);
+    struct stat before {};
+    ::stat(ini_.c_str(), &before);
+    EXPECT_TRUE(unprivileged([&] {
+      return writeProfileString("RESULT"s, "lastrun"s, "2016-4-16 01:36:42"s, ini_) &&
+             writeProfileString("CONFIG"s, "principal.data"s, ""s, ini_) &&
+             writeProfileString("RESULT"s, "lastrun"s, "new"s, ini_) &&
+             writeProfileString("CONFIG"s, null, ""s, ini_);
+    }));
+    EXPECT_EQ(slurp(ini_), "; mine\n[RESULT]\nlastrun=new\n");
+    EXPECT_EQ(folder(dir_), std::vector<std::string>{"backup.ini"});
+    struct stat after {};
+    ::stat(ini_.c_str(), &after);
+    if (folderMode == 0555) {
+      EXPECT_EQ(after.st_ino, before.st_ino);
+    }
+    EXPECT_EQ(after.st_mode & 0777, 0666u);
+  }
+}
+
+TEST_F(ProfileFiles, AFolderThatTakesNoNewFileStillKeepsReadOnlyAndMissingFilesAsTheyAre) {
   const std::string before = "[RESULT]\nlastrun=old\n";
   put(ini_, before);
-  ::chmod(ini_.c_str(), 0666);
+  ::chmod(ini_.c_str(), 0444);
   ::chmod(dir_.c_str(), 0555);
   EXPECT_TRUE(unprivileged([&] {
     return !writeProfileString("RESULT"s, "lastrun"s, "new"s, ini_) &&
            !writeProfileString("RESULT"s, "lastrun"s, null, ini_) &&
+           !writeProfileString("RESULT"s, "x"s, "1"s, dir_ + "/other.ini") &&
            readProfileString("RESULT"s, "lastrun"s, ""s, 4095, ini_) == "old";
   }));
   EXPECT_EQ(slurp(ini_), before);
   EXPECT_EQ(folder(dir_), std::vector<std::string>{"backup.ini"});
+}
+
+TEST_F(ProfileFiles, AnInPlaceWriteThatFailsLeavesTheFileAsItWas) {
+  // A file size limit stands in for a full disk. Growing past it fails before anything is
+  // written; a rewrite that reaches past it (the file is bigger than the limit already) fails
+  // half-way and the old bytes go back.
+  const std::string before = "[RESULT]\r\nlastrun=" + std::string(8000, 'o') + "\r\n";
+  for (const std::string& value : {std::string(100000, 'x'), std::string(7990, 'y')}) {
+    put(ini_, before);
+    ::chmod(ini_.c_str(), 0666);
+    ::chmod(dir_.c_str(), 0555);
+    EXPECT_TRUE(unprivileged([&] {
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{4096, 4096};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      return !writeProfileString("RESULT"s, "lastrun"s, value, ini_);
+    }));
+    EXPECT_EQ(slurp(ini_), before);
+    EXPECT_EQ(folder(dir_), std::vector<std::string>{"backup.ini"});
+    ::chmod(dir_.c_str(), 0777);
+  }
 }
 
 TEST_F(ProfileFiles, AReadOnlyFileStaysAsItWas) {
