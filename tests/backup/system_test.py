@@ -303,6 +303,61 @@ class BackupRun(unittest.TestCase):
         self.assertEqual([n[-4:] for n in made], [".sql", ".zip"], made)
         self.assertEqual(read(os.path.join(host.drive_c(), made[0])), self.reference("canned"))
 
+    def test_utf16_settings_file(self):
+        # Notepad's "Unicode": UTF-16LE behind its byte order mark; a folder name outside ASCII.
+        dest = os.path.join(self.tmp, "Copias a\u00f1o")
+        os.makedirs(dest)
+        app = self.install("")
+        ini = os.path.join(app, "backup.ini")
+        folder = host.folder_value(dest)
+        with open(ini, "wb") as f:
+            f.write(f"\ufeff[CONFIG]\r\nprincipal.data={folder}\r\n".encode("utf-16-le"))
+        # A folder read as empty sends the backup to the root: take away what lands there.
+        root = set(os.listdir("/"))
+
+        def tidy_root():
+            for name in set(os.listdir("/")) - root:
+                if NAME.match(name):
+                    os.remove(os.path.join("/", name))
+        self.addCleanup(tidy_root)
+        code, started, ended = self.run_program(app, "1")
+        self.assertEqual(code, 0)
+        self.assertEqual(set(os.listdir("/")) - root, set())
+        files = os.listdir(dest)
+        self.assertEqual(len(files), 1, files)
+        self.assert_backup(dest, files[0], "canned", started, ended)
+        text = (f"\ufeff[CONFIG]\r\nprincipal.data={folder}\r\nsecundario.data={folder}\r\n"
+                f"[RESULT]\r\nlastrun={timestamp_of(files[0])}\r\n")
+        self.assertEqual(read(ini), text.encode("utf-16-le"))
+
+    def test_writable_settings_file_in_a_folder_the_run_cannot_write(self):
+        if host.cmd_shell:
+            self.skipTest("Wine runs only as the owner of its prefix")
+        # As nobody, without root's override: the folder takes no temporary file, the file is
+        # writable.
+        dest = os.path.join(self.tmp, "dest")
+        os.makedirs(dest)
+        os.chmod(dest, 0o777)
+        os.chmod(self.tmp, 0o755)
+        yesterday = "2016-4-16 01:36:42"
+        before = self.ini_for(dest, dest) + f"[RESULT]\r\nlastrun={yesterday}\r\n"
+        app = self.install(before)
+        ini = os.path.join(app, "backup.ini")
+        os.chmod(ini, 0o666)
+        os.chmod(app, 0o555)
+        inode = os.stat(ini).st_ino
+        for mode in ["fail:3", "canned"]:
+            with self.subTest(mode=mode):
+                code = subprocess.run(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                       os.path.join(app, host.program_name), "1"], cwd=app,
+                                      env=self.client_env(mode), capture_output=True).returncode
+                self.assertEqual(code, 0)
+                archives = [f for f in os.listdir(dest) if f.endswith(".zip")]
+                status = timestamp_of(archives[0]) if archives else DUMP_FAILED.format("principal")
+                self.assertEqual(read(ini).decode(), before.replace(yesterday, status))
+                self.assertEqual(sorted(os.listdir(app)), sorted([host.program_name, "backup.ini"]))
+                self.assertEqual(os.stat(ini).st_ino, inode)
+
 
 def main():
     global opts, host
