@@ -1,0 +1,17 @@
+# QB_VERSION: the project's version, plus what `git describe` says of this checkout unless it is
+# the commit tagged v<version> with no local changes: a build is never taken for the release.
+find_package(Git QUIET)
+set(QB_VERSION ${PROJECT_VERSION})
+if(GIT_FOUND)
+  execute_process(COMMAND ${GIT_EXECUTABLE} describe --tags --always --dirty --match v${PROJECT_VERSION}
+                  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR} OUTPUT_VARIABLE qb_describe
+                  RESULT_VARIABLE qb_describe_failed OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(NOT qb_describe_failed)
+    if(qb_describe MATCHES "^v${PROJECT_VERSION}(.*)$")
+      string(APPEND QB_VERSION "${CMAKE_MATCH_1}")  # -N-gHASH after the tag, -dirty
+    else()
+      string(APPEND QB_VERSION "-g${qb_describe}")  # no tag yet: the commit's hash
+    endif()
+  endif()
+endif()
+message(STATUS "quolmerBackup version ${QB_VERSION}")
