@@ -11,11 +11,13 @@
 namespace qb {
 
 Value showErrorDialog(const ErrorRef& error, const std::string& reportText) {
-  return showErrorDialog(error, reportText, showModal);
+  return showErrorDialog(error, reportText, showModal, platform::desktopVisible());
 }
 
-Value showErrorDialog(const ErrorRef& error, const std::string& reportText,
-                      const DialogRunner& run) {
+Value showErrorDialog(const ErrorRef& error, const std::string& reportText, const DialogRunner& run,
+                      bool desktopVisible) {
+  // A dialog that nobody sees, nobody closes: the run ends as Quit ends it.
+  if (!desktopVisible) exitSequence();
   DialogChoice choice;
   run(errorDialog({error->flags, reportText, platform::isNtFamily(), platform::captionWidth,
                    [] {

@@ -54,5 +54,23 @@ TEST(ShowErrorDialog, EndsTheProcessOrHandsBackTheChoice) {
   windowingState().eventLoopRunning = false;
 }
 
+TEST(ShowErrorDialog, WithNoVisibleDesktopEndsTheProcessUnshown) {
+  // Not even a choice that would hand control back keeps it going: nobody is there to make it.
+  windowingState().eventLoopRunning = true;
+  for (const int flags : {0, int{CANRETRY}, int{CANDEFAULT}, CANRETRY | CANDEFAULT}) {
+    SCOPED_TRACE(flags);
+    auto error = std::make_shared<ErrorRecord>();
+    error->flags = flags;
+    ERRORLEVEL(0);
+    int shown = 0;
+    EXPECT_THROW(showErrorDialog(
+                     error, "", [&](const platform::DialogLayout&) { ++shown; }, false),
+                 QuitRequest);
+    EXPECT_EQ(ERRORLEVEL(), 1);
+    EXPECT_EQ(shown, 0);
+  }
+  windowingState().eventLoopRunning = false;
+}
+
 }  // namespace
 }  // namespace qb

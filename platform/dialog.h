@@ -50,6 +50,10 @@ struct DialogLayout {
 // at once when no window can be made.
 void runModalDialog(const DialogLayout& layout);
 
+// Whether a dialog shown now can be seen, and so answered: not when the process runs on a window
+// station other than the interactive one, as a task run whether or not a user is logged on does.
+bool desktopVisible();
+
 // The width in pixels of a caption in the dialog's font.
 int captionWidth(const std::string& caption);
 

@@ -23,6 +23,11 @@ void runModalDialog(const DialogLayout& layout) {
   writeDiagnostic(shown);
 }
 
+// Standard error stands in for the desktop, and it is there whoever started the program.
+bool desktopVisible() {
+  return true;
+}
+
 // Standard error is a text terminal: one cell per byte.
 int captionWidth(const std::string& caption) {
   return static_cast<int>(caption.size());

@@ -180,6 +180,15 @@ void runModalDialog(const DialogLayout& layout) {
   if (running.failure) std::rethrow_exception(running.failure);
 }
 
+bool desktopVisible() {
+  USEROBJECTFLAGS flags{};
+  // When the station cannot be asked, the dialog is shown as it always was.
+  if (!GetUserObjectInformationA(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags,
+                                 nullptr))
+    return true;
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 int captionWidth(const std::string& caption) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));

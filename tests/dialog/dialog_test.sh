@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The error dialog under Wine and Xvfb: the inspector checks and closes the dialog of the real
 # program started without backup.ini, and of the test program raising errors with each flag
-# combination, and a screenshot lands in the build folder.
+# combination, and a screenshot lands in the build folder; last, the real program on a window
+# station nobody sees.
 #   dialog_test.sh BUILD_DIR
 set -uo pipefail
 bin=$(cd "$1" && pwd)
@@ -96,6 +97,23 @@ scenario both-default 11 both default outer -- "$subject" both loop
 scenario both-escape 1 both escape outer -- "$subject" both loop
 scenario neither-quit 1 neither quit outer -- "$subject" neither loop
 scenario neither-enter 1 neither enter outer -- "$subject" neither loop
+
+# On a window station nobody sees (a task run whether or not a user is logged on) the report is
+# written and the run ends with exit code 1 on its own, the dialog never shown.
+unseen=$work/unseen
+mkdir -p "$unseen" && cp "$program" "$unseen/"
+(cd "$unseen" && timeout 180 "$wine" "$bin/tests/dialog/station_launcher.exe" 60 quolmerBackup.exe \
+   >"$unseen/launcher.log" 2>&1)
+code=$?
+description=$(tr -d '\r' <"$unseen/Error.log" 2>/dev/null | sed -n '7p')
+if [ "$code" = 1 ] && [[ $description == "   Error description: "?* ]]; then
+  echo "ok   no visible desktop: no dialog, Error.log written, exit 1"
+  passed=$((passed + 1))
+else
+  echo "FAIL no visible desktop: exit $code, expected 1; Error.log line 7 [$description]"
+  sed 's/^/     /' "$unseen/launcher.log"
+  failed=$((failed + 1))
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
