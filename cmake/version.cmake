@@ -15,3 +15,10 @@ if(GIT_FOUND)
   endif()
 endif()
 message(STATUS "quolmerBackup version ${QB_VERSION}")
+
+# The packages' base name, as scripts/release writes them into dist/.
+if(WIN32)
+  set(QB_PACKAGE_NAME quolmerBackup-${QB_VERSION}-win32)
+else()
+  set(QB_PACKAGE_NAME quolmerBackup-${QB_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR})
+endif()
