@@ -1,0 +1,308 @@
+#!/usr/bin/env python3
+"""The packages scripts/release wrote into dist/, installed and scheduled as README.md says.
+
+win32: the zip unpacked into a fresh folder on drive C of the shared Wine prefix, the fixture
+client as c:\\xampp\\mysql\\bin\\mysqldump.exe; the exe's file type, imports and resources; the
+task definitions against README.md and registered with the README's schtasks commands.
+native: in a private mount namespace, the tar.gz unpacked into /opt (a tmpfs) and the fixture as
+/opt/lampp/bin/mysqldump; the backups made by the README's cron lines; the systemd units against
+README.md and through `systemd-analyze verify`.
+
+Exit code 77 (skipped) when the package of this version is not in dist/: scripts/release makes it.
+"""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tarfile
+import tempfile
+import unittest
+import xml.etree.ElementTree as ET
+import zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "backup"))
+import system_test  # noqa: E402  the hosts that place the fixture client, and the backup checks
+
+opts = None
+host = None
+
+SYSTEM_DLLS = {"ADVAPI32.dll", "GDI32.dll", "KERNEL32.dll", "msvcrt.dll", "USER32.dll"}
+SUPPORTED_OS = {  # Vista, 7, 8, 8.1, 10 and 11
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
+TASK = "{http://schemas.microsoft.com/windows/2004/02/mit/task}"
+
+
+def readme():
+    with open(os.path.join(opts.source, "README.md"), encoding="utf-8") as f:
+        return f.read()
+
+
+def table_rows(first_cell):
+    """The cells of README.md's table rows whose first cell matches, backticks off."""
+    rows = []
+    for line in readme().splitlines():
+        cells = [c.strip().strip("`") for c in line.strip().strip("|").split("|")]
+        if line.startswith("|") and re.fullmatch(first_cell, cells[0]):
+            rows.append(cells)
+    return rows
+
+
+def task_values(data):
+    """A task definition's values, by their paths below Task."""
+    task = ET.fromstring(data)
+    paths = ["Actions/Exec/Command", "Actions/Exec/Arguments", "Actions/Exec/WorkingDirectory",
+             "Triggers/CalendarTrigger/ScheduleByDay/DaysInterval",
+             "Triggers/CalendarTrigger/StartBoundary", "Settings/ExecutionTimeLimit",
+             "Settings/MultipleInstancesPolicy"]
+    return {p: task.findtext("/".join(TASK + step for step in p.split("/"))) for p in paths}
+
+
+def with_folders(sample, primary, secondary):
+    """The sample backup.ini with the two folder values replaced, its line ends kept."""
+    text, n = re.subn(r"^principal\.data=[^\r\n]*", lambda _: "principal.data=" + primary, sample,
+                      flags=re.M)
+    text, m = re.subn(r"^secundario\.data=[^\r\n]*", lambda _: "secundario.data=" + secondary, text,
+                      flags=re.M)
+    assert n == 1 and m == 1, sample
+    return text
+
+
+class Installed(unittest.TestCase):
+    """What both packages share: their files, and backups made from the unpacked folder."""
+    names = None  # the package's files below its folder quolmerBackup/
+    # The backup system tests' checks: the dump the fixture writes and one backup's archive.
+    references = {}
+    client_env = system_test.BackupRun.client_env
+    reference = system_test.BackupRun.reference
+    assert_backup = system_test.BackupRun.assert_backup
+    run_program = system_test.BackupRun.run_program
+
+    def folder(self, name):
+        path = tempfile.mkdtemp(prefix=f"qb_{name}_", dir=self.scratch)
+        self.addCleanup(shutil.rmtree, path, True)
+        return path
+
+    def test_files(self):
+        self.assertEqual(sorted(self.members),
+                         sorted(["quolmerBackup/"] + ["quolmerBackup/" + n for n in self.names]))
+        checked = subprocess.run(self.integrity + [opts.archive], capture_output=True)
+        self.assertEqual(checked.returncode, 0, checked.stderr)
+
+    def test_backups_to_both_destinations(self):
+        dests = {"1": self.folder("principal"), "2": self.folder("secundario")}
+        ini = os.path.join(self.app, "backup.ini")
+        with open(ini, newline="") as f:
+            sample = f.read()
+        with open(ini, "w", newline="") as f:
+            f.write(with_folders(sample, *(host.folder_value(d) for d in dests.values())))
+        for selector, dest in dests.items():
+            with self.subTest(selector=selector):
+                code, started, ended = self.start(selector)
+                self.assertEqual(code, 0)
+                files = os.listdir(dest)
+                self.assertEqual(len(files), 1, files)
+                self.assert_backup(dest, files[0], "canned", started, ended)
+                self.assertEqual(system_test.lastrun(ini), system_test.timestamp_of(files[0]))
+        self.assertFalse(os.path.exists(os.path.join(self.app, "Error.log")))
+
+
+class Windows(Installed):
+    integrity = ["unzip", "-tq"]
+    names = ["quolmerBackup.exe", "backup.ini", "README.txt", "quolmerBackup-principal.xml",
+             "quolmerBackup-secundario.xml"]
+
+    @classmethod
+    def setUpClass(cls):
+        # Not at the root of drive C, where the backup system tests watch what appears.
+        public = os.path.join(host.drive_c(), "users", "Public")
+        cls.scratch = tempfile.mkdtemp(prefix="qb_package_", dir=public)
+        with zipfile.ZipFile(opts.archive) as z:
+            cls.members = z.namelist()
+            z.extractall(cls.scratch)
+        cls.app = os.path.join(cls.scratch, "quolmerBackup")
+        cls.exe = os.path.join(cls.app, "quolmerBackup.exe")
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.scratch, True)
+
+    def start(self, selector):
+        # As the task starts it: the program in its own folder, "Start in".
+        return self.run_program(self.app, selector)
+
+    def wine(self, *args, timeout=120):
+        return subprocess.run([os.path.join(opts.source, "scripts", "wine-run"), *args],
+                              capture_output=True, text=True, timeout=timeout)
+
+    def test_one_gui_executable_with_system_imports(self):
+        kind = subprocess.run(["file", "-b", self.exe], capture_output=True, text=True).stdout
+        self.assertRegex(kind, r"^PE32 executable \(GUI\) Intel 80386 .*for MS Windows")
+        dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", self.exe], capture_output=True,
+                              text=True, check=True).stdout
+        imports = set(re.findall(r"DLL Name: (\S+)", dump))
+        self.assertTrue(imports and imports <= SYSTEM_DLLS, imports)
+
+    def test_version_information_manifest_and_icon(self):
+        run = self.wine(opts.reader, host.folder_value(self.exe))
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        head, manifest = run.stdout.split("manifest\n", 1)
+        quad = opts.version.split("-")[0] + ".0"
+        self.assertIn(f"fixed file {quad} product {quad}\n", head)
+        for line in [f"FileVersion={opts.version}", f"ProductVersion={opts.version}",
+                     "OriginalFilename=quolmerBackup.exe", "ProductName=quolmerBackup",
+                     "icon images 3"]:
+            self.assertIn(line + "\n", head)
+        self.assertRegex(head, r"(?m)^FileDescription=quolmerBackup: \S.*$")
+        root = ET.fromstring(manifest)
+        levels = [e.get("level") for e in root.iter() if e.tag.endswith("}requestedExecutionLevel")]
+        self.assertEqual(levels, ["asInvoker"])
+        self.assertEqual({e.get("Id") for e in root.iter() if e.tag.endswith("}supportedOS")},
+                         SUPPORTED_OS)
+        # The dialog keeps its pixel size only while the program declares no DPI awareness.
+        self.assertFalse([e.tag for e in root.iter() if "dpi" in e.tag.lower()])
+
+    def test_texts_for_notepad(self):
+        for name in ["README.txt", "backup.ini"]:
+            with self.subTest(name=name):
+                with open(os.path.join(self.app, name), "rb") as f:
+                    data = f.read()
+                self.assertEqual(data.count(b"\n"), data.count(b"\r\n"))
+                self.assertTrue(data.endswith(b"\r\n"))
+                self.assertFalse(data.startswith(b"\xef\xbb\xbf"))
+                data.decode("cp1252")
+
+    def test_task_definitions(self):
+        rows = table_rows(r"quolmerBackup-\w+")
+        names = ["quolmerBackup-principal", "quolmerBackup-secundario"]
+        self.assertEqual([r[0] for r in rows], names)
+        commands = re.findall(r"^ *(schtasks /Create /XML C:\\quolmerBackup\\(\S+) /TN (\S+))$",
+                              readme(), re.M)
+        self.assertEqual([c[2] for c in commands], names)
+        with open(os.path.join(self.app, "README.txt"), encoding="cp1252") as f:
+            shipped = re.findall(r"^ *(schtasks .*)$", f.read(), re.M)
+        self.assertEqual(shipped, [c[0] for c in commands])
+        for (line, xml, name), (_, program, argument, start_in, runs, limit) in zip(commands, rows):
+            with self.subTest(task=name):
+                with open(os.path.join(self.app, xml), "rb") as f:
+                    data = f.read()
+                self.assertTrue(data.startswith(b"\xff\xfe"))
+                self.assertTrue(data.decode("utf-16").startswith(
+                    '<?xml version="1.0" encoding="UTF-16"?>'))
+                hours = re.fullmatch(r"(\d+) hours", limit)[1]
+                self.assertEqual(task_values(data), {
+                    "Actions/Exec/Command": program,
+                    "Actions/Exec/Arguments": argument,
+                    "Actions/Exec/WorkingDirectory": start_in,
+                    "Triggers/CalendarTrigger/ScheduleByDay/DaysInterval": "1",
+                    "Triggers/CalendarTrigger/StartBoundary": f"2000-01-01T{runs.split()[-1]}:00",
+                    "Settings/ExecutionTimeLimit": f"PT{hours}H",
+                    "Settings/MultipleInstancesPolicy": "IgnoreNew"})
+                self.assertEqual(program, start_in + "\\quolmerBackup.exe")
+                # The README's own command, for the folder this test unpacked into. Wine keeps
+                # the settings of what it registers, not the actions or triggers.
+                self.wine("schtasks", "/Delete", "/TN", name, "/F")
+                created = self.wine("cmd.exe", "/c",
+                                    line.replace("C:\\quolmerBackup", host.folder_value(self.app)))
+                self.addCleanup(self.wine, "schtasks", "/Delete", "/TN", name, "/F")
+                self.assertEqual(created.returncode, 0, created.stdout + created.stderr)
+                stored = os.path.join(host.prefix, "drive_c", "windows", "system32", "tasks", name)
+                with open(stored, encoding="utf-8-sig") as f:
+                    self.assertIn(f"<ExecutionTimeLimit>PT{hours}H</ExecutionTimeLimit>", f.read())
+
+
+class Linux(Installed):
+    integrity = ["gzip", "-t"]
+    names = ["quolmerBackup", "backup.ini", "README", "quolmerBackup-principal.service",
+             "quolmerBackup-principal.timer", "quolmerBackup-secundario.service",
+             "quolmerBackup-secundario.timer"]
+
+    @classmethod
+    def setUpClass(cls):
+        # As README.md says: tar -xzf ... -C /opt (a tmpfs of this namespace).
+        cls.scratch = "/opt"
+        with tarfile.open(opts.archive) as t:
+            cls.members = [m.name + ("/" if m.isdir() else "") for m in t.getmembers()]
+        subprocess.run(["tar", "-xzf", opts.archive, "-C", "/opt"], check=True)
+        cls.app = "/opt/quolmerBackup"
+
+    def cron_lines(self):
+        lines = re.findall(r"^ *((?:\S+ ){5}cd /opt/quolmerBackup && \./quolmerBackup \S+)$",
+                           readme(), re.M)
+        self.assertEqual(len(lines), 2, lines)
+        return lines
+
+    def start(self, selector):
+        # The README's cron line for the destination, from cron's current folder, not the program's.
+        line = [c for c in self.cron_lines() if c.endswith(" " + selector)][0]
+        home = self.folder("home")
+        started = system_test.datetime.datetime.now().replace(microsecond=0)
+        code = subprocess.run(["/bin/sh", "-c", line.split(" ", 5)[5]], cwd=home,
+                              env=self.client_env(), capture_output=True).returncode
+        return code, started, system_test.datetime.datetime.now()
+
+    def test_cron_lines_in_the_package_readme(self):
+        with open(os.path.join(self.app, "README"), encoding="utf-8") as f:
+            shipped = re.findall(r"^ *((?:\S+ ){5}cd .*)$", f.read(), re.M)
+        self.assertEqual(shipped, self.cron_lines())
+
+    def test_systemd_units(self):
+        rows = table_rows(r"quolmerBackup-\w+\.service")
+        self.assertEqual([r[0] for r in rows], ["quolmerBackup-principal.service",
+                                                "quolmerBackup-secundario.service"])
+        for service, command, folder, runs, limit in rows:
+            with self.subTest(unit=service):
+                with open(os.path.join(self.app, service)) as f:
+                    unit = f.read()
+                self.assertIn(f"\nExecStart={command}\n", unit)
+                self.assertIn(f"\nWorkingDirectory={folder}\n", unit)
+                self.assertEqual(folder, self.app)
+                hours = re.fullmatch(r"(\d+) hours", limit)[1]
+                self.assertIn(f"\nTimeoutStartSec={hours}h\n", unit)
+                with open(os.path.join(self.app, service[:-len("service")] + "timer")) as f:
+                    self.assertIn(f"\nOnCalendar=*-*-* {runs[len('daily at '):]}:00\n", f.read())
+        units = [os.path.join(self.app, n) for n in self.names
+                 if n.endswith((".service", ".timer"))]
+        verified = subprocess.run(["systemd-analyze", "verify", *units], capture_output=True,
+                                  text=True)
+        self.assertEqual((verified.returncode, verified.stdout + verified.stderr), (0, ""))
+
+
+def again_with_private_opt():
+    """This script run again where /opt is a tmpfs of its own mount namespace; its exit code."""
+    if os.geteuid() != 0:
+        print("needs root for a private mount namespace")
+        return 77
+    mount = 'mount -t tmpfs tmpfs /opt && QB_PRIVATE_OPT=1 exec "$@"'
+    again = ["unshare", "-m", "sh", "-c", mount, "sh", sys.executable, *sys.argv]
+    return subprocess.run(again).returncode
+
+
+def main():
+    global opts, host
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--target", choices=["native", "win32"], required=True)
+    parser.add_argument("--archive", required=True)
+    parser.add_argument("--version", required=True)
+    parser.add_argument("--client", required=True)
+    parser.add_argument("--source", required=True)
+    parser.add_argument("--reader")
+    opts = parser.parse_args()
+    if not os.path.exists(opts.archive):
+        print(f"{opts.archive} is not there: scripts/release makes it")
+        return 77
+    if opts.target == "native" and "QB_PRIVATE_OPT" not in os.environ:
+        return again_with_private_opt()
+    system_test.opts = opts
+    host = system_test.Native() if opts.target == "native" else system_test.Win32()
+    system_test.host = host
+    case = Windows if opts.target == "win32" else Linux
+    suite = unittest.defaultTestLoader.loadTestsFromTestCase(case)
+    return 0 if unittest.TextTestRunner(verbosity=2).run(suite).wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
