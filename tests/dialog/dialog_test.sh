@@ -35,6 +35,19 @@ cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/nu
 
 passed=0
 failed=0
+# verdict HELD PASS_LINE FAIL_LINE LOG: counts one check, HELD being 0 when it held; a failure
+# shows LOG.
+verdict() {
+  if [ "$1" = 0 ]; then
+    echo "ok   $2"
+    passed=$((passed + 1))
+  else
+    echo "FAIL $3"
+    sed 's/^/     /' "$4"
+    failed=$((failed + 1))
+  fi
+}
+
 # scenario NAME EXPECTED_EXIT INSPECTOR_ARGS -- PROGRAM ARGS
 scenario() {
   local name=$1 expected=$2 inspect=()
@@ -53,14 +66,9 @@ scenario() {
   wait "$runner"
   local code
   code=$(cat "$dir/exit")
-  if [ "$inspected" = 0 ] && [ "$code" = "$expected" ]; then
-    echo "ok   $name (exit $code)"
-    passed=$((passed + 1))
-  else
-    echo "FAIL $name: exit $code, expected $expected; inspector:"
-    sed 's/^/     /' "$dir/inspector.log"
-    failed=$((failed + 1))
-  fi
+  [ "$inspected" = 0 ] && [ "$code" = "$expected" ]
+  verdict $? "$name (exit $code)" "$name: exit $code, expected $expected; inspector:" \
+    "$dir/inspector.log"
 }
 
 subject=$bin/tests/dialog/dialog_subject.exe
@@ -73,14 +81,9 @@ mkdir -p "$shot" && cp "$program" "$shot/"
 runner=$!
 (cd "$shot" && timeout 180 "$wine" "$bin/tests/dialog/dialog_inspector.exe" retry look >"$shot/look.log" 2>&1)
 read -r _ x y w h < <(grep '^window ' "$shot/look.log")
-if [ -n "${h:-}" ] && import -display "$DISPLAY" -window root "$shot/root.png" &&
-   convert "$shot/root.png" -crop "${w}x${h}+${x}+${y}" +repage "$bin/error_dialog.png"; then
-  echo "ok   screenshot: $bin/error_dialog.png"
-  passed=$((passed + 1))
-else
-  echo "FAIL screenshot"; cat "$shot/look.log"
-  failed=$((failed + 1))
-fi
+[ -n "${h:-}" ] && import -display "$DISPLAY" -window root "$shot/root.png" &&
+  convert "$shot/root.png" -crop "${w}x${h}+${x}+${y}" +repage "$bin/error_dialog.png"
+verdict $? "screenshot: $bin/error_dialog.png" screenshot "$shot/look.log"
 (cd "$shot" && timeout 60 "$wine" "$bin/tests/dialog/dialog_inspector.exe" retry quit >/dev/null 2>&1)
 wait "$runner"
 
@@ -106,14 +109,10 @@ mkdir -p "$unseen" && cp "$program" "$unseen/"
    >"$unseen/launcher.log" 2>&1)
 code=$?
 description=$(tr -d '\r' <"$unseen/Error.log" 2>/dev/null | sed -n '7p')
-if [ "$code" = 1 ] && [[ $description == "   Error description: "?* ]]; then
-  echo "ok   no visible desktop: no dialog, Error.log written, exit 1"
-  passed=$((passed + 1))
-else
-  echo "FAIL no visible desktop: exit $code, expected 1; Error.log line 7 [$description]"
-  sed 's/^/     /' "$unseen/launcher.log"
-  failed=$((failed + 1))
-fi
+[ "$code" = 1 ] && [[ $description == "   Error description: "?* ]]
+verdict $? "no visible desktop: no dialog, Error.log written, exit 1" \
+  "no visible desktop: exit $code, expected 1; Error.log line 7 [$description]" \
+  "$unseen/launcher.log"
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
