@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "archive/zip_files.h"
+
 namespace qb {
 
 namespace {
@@ -65,7 +67,8 @@ bool inflatesTo(unzFile archive, std::uint64_t size, std::uint32_t crc) {
 
 bool archiveHoldsIntact(const std::string& zipName, const std::string& entryName,
                         std::uint64_t size, std::uint32_t crc32) {
-  const Unzip archive(unzOpen64(zipName.c_str()));
+  zlib_filefunc64_def functions = zipFileFunctions();
+  const Unzip archive(unzOpen2_64(zipName.c_str(), &functions));
   if (!archive || !locateLast(archive.get(), entryName)) return false;
   unz_file_info64 info{};
   if (unzGetCurrentFileInfo64(archive.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)

@@ -1,39 +1,14 @@
 #include "archive/file_names.h"
 
-#include <cctype>
 #include <string_view>
+
+#include "platform/wildcard.h"
 
 namespace qb {
 
 namespace {
 bool isSeparator(char c) {
   return c == '\\' || c == '/';
-}
-
-bool sameLetter(char a, char b) {
-  return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
-}
-
-// Iterative matcher: on a mismatch, let the latest '*' swallow one more character.
-bool matches(const std::string& name, const std::string& pattern) {
-  std::size_t n = 0, p = 0;
-  std::size_t starP = std::string::npos, starN = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      starP = p++;
-      starN = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || sameLetter(pattern[p], name[n]))) {
-      ++p;
-      ++n;
-    } else if (starP != std::string::npos) {
-      p = starP + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
 }
 }  // namespace
 
@@ -67,11 +42,12 @@ std::string HB_FNAMEMERGE(const std::string& directory, const std::string& name,
 }
 
 bool HB_FILEMATCH(const Value& name, const Value& pattern) {
-  return name.isText() && pattern.isText() && matches(name.text(), pattern.text());
+  return name.isText() && pattern.isText() &&
+         platform::wildcardMatch(name.text(), pattern.text(), true);
 }
 
 bool isWildcard(const std::string& text) {
-  return text.find_first_of("*?") != std::string::npos;
+  return platform::hasWildcard(text);
 }
 
 }  // namespace qb

@@ -1,5 +1,7 @@
 #include "archive/zip_archive.h"
 
+#include "archive/zip_files.h"
+
 namespace qb {
 
 namespace {
@@ -26,7 +28,8 @@ zip_fileinfo entryInfo(const EntryHeader& h) {
 std::shared_ptr<ZipArchive> ZipArchive::open(const std::string& name, int mode,
                                              std::optional<std::string>* existingComment) {
   zipcharpc comment = nullptr;
-  zipFile zip = zipOpen2(name.c_str(), mode, &comment, nullptr);
+  zlib_filefunc64_def functions = zipFileFunctions();
+  zipFile zip = zipOpen2_64(name.c_str(), mode, &comment, &functions);
   if (!zip) return nullptr;
   if (existingComment && comment) *existingComment = std::string(comment);
   return std::shared_ptr<ZipArchive>(new ZipArchive(zip));

@@ -3,8 +3,10 @@
 // Windows side converts them to UTF-16 for the wide file functions.
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qb::platform {
@@ -17,8 +19,9 @@ struct DirEntry {
 // The separator between a folder and a name: '\\' on Windows, '/' elsewhere.
 char pathSeparator();
 
-// The ordinary files a pattern (a name that may hold '*' and '?') matches, in the order the
-// system lists them: no directories, no hidden or system entries.
+// The ordinary files a pattern (a name that may hold '*' and '?', the only wild characters)
+// matches, in the order the system lists them: no directories, no hidden or system entries. The
+// folder part is taken literally.
 std::vector<DirEntry> listFiles(const std::string& pattern);
 
 // The existence test: some entry matching the name that is neither a directory nor hidden nor
@@ -28,20 +31,56 @@ bool fileExists(const std::string& name);
 // True when the name exists and is neither a directory nor a device (hidden files count).
 bool isPlainFile(const std::string& name);
 
+// True when any directory entry holds the name, whatever it is: file, folder, link (a dangling
+// one too), FIFO. Nothing is opened and no link is followed.
+bool nameTaken(const std::string& name);
+
 bool deleteFile(const std::string& name);
 
 // Creates the file only when no file of that name exists; false otherwise or on failure.
 bool createNewFile(const std::string& name);
 
+// A file made under a name that no entry held. Natively it stays open while the object lives, so
+// that a child can be handed this very file and the name be checked to still be it; on Windows,
+// where CMD opens the name again for its redirection, only the name is kept.
+class ClaimedFile {
+ public:
+  // Null when an entry holds the name already or the folder cannot take the file.
+  static std::unique_ptr<ClaimedFile> create(const std::string& name);
+  ~ClaimedFile();
+  ClaimedFile(const ClaimedFile&) = delete;
+  ClaimedFile& operator=(const ClaimedFile&) = delete;
+
+  const std::string& name() const { return name_; }
+  // Natively: the name leads to this file itself, not to a link nor to a file put in its place.
+  // On Windows: the existence test of the name.
+  bool stillNamed() const;
+  // The open descriptor natively; -1 on Windows.
+  int descriptor() const { return descriptor_; }
+
+ private:
+  ClaimedFile(std::string name, int descriptor) : name_(std::move(name)), descriptor_(descriptor) {}
+  std::string name_;
+  int descriptor_;
+};
+
+// A buffered stream in binary mode with the stdio open mode given ("rb", "r+b", "wb"), the
+// name's bytes passed unchanged; null when it cannot be opened. Natively a link at the name is
+// never followed and only a regular file is opened, so that a FIFO cannot block the opening.
+std::FILE* openFileStream(const std::string& name, const char* mode);
+
 // Creates or truncates the file, shared with nobody while open, and writes the bytes. False when
 // the file could not be created; `complete` tells whether every byte was written.
 bool writeNewFile(const std::string& name, const std::string& bytes, bool* complete = nullptr);
 
-// A file opened for reading while others may still read and write it.
+// A file opened for reading while others may still read and write it; natively, as for
+// openFileStream, only a regular file and never through a link.
 class InputFile {
  public:
   static std::unique_ptr<InputFile> open(const std::string& name);  // null when it cannot
   virtual ~InputFile() = default;
+  // Reading goes on from this offset from the start; false when the file cannot move there.
+  virtual bool seek(std::uint64_t offset) = 0;
   // Up to count bytes; 0 at the end of the file and on a read error (then failed() is true).
   virtual std::size_t read(char* buffer, std::size_t count) = 0;
   virtual bool failed() const = 0;

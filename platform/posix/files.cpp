@@ -1,28 +1,59 @@
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <glob.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstring>
+
+#include "platform/wildcard.h"
 
 namespace qb::platform {
 
 namespace {
-std::string baseName(const std::string& path) {
-  const auto cut = path.find_last_of('/');
-  return cut == std::string::npos ? path : path.substr(cut + 1);
+// Dot files play the part of hidden files.
+bool isHidden(const std::string& name) {
+  return name.starts_with('.');
 }
 
-// Dot files play the part of hidden files.
-bool isHidden(const std::string& path) {
-  return baseName(path).starts_with('.');
+// The open(2) flags of a stdio mode; -1 for a mode this program does not use.
+int openFlags(const char* mode) {
+  const bool update = std::strchr(mode, '+') != nullptr;
+  switch (mode[0]) {
+    case 'r':
+      return update ? O_RDWR : O_RDONLY;
+    case 'w':
+      return (update ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+    default:
+      return -1;
+  }
+}
+
+// Never through a link at the name, and only a regular file: O_NONBLOCK keeps a FIFO from
+// blocking the opening, and is dropped again once the file is known to be regular.
+int openRegular(const std::string& name, int flags) {
+  const int fd = ::open(name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  struct stat st {};
+  const int status = ::fcntl(fd, F_GETFL);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || status < 0 ||
+      ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    errno = EINVAL;
+    return -1;
+  }
+  return fd;
 }
 
 class PosixInputFile : public InputFile {
  public:
   explicit PosixInputFile(int fd) : fd_(fd) {}
   ~PosixInputFile() override { ::close(fd_); }
+  bool seek(std::uint64_t offset) override {
+    return ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) >= 0;
+  }
   std::size_t read(char* buffer, std::size_t count) override {
     while (true) {
       const ssize_t n = ::read(fd_, buffer, count);
@@ -45,20 +76,31 @@ class PosixInputFile : public InputFile {
 };
 }  // namespace
 
-char pathSeparator() { return '/'; }
+char pathSeparator() {
+  return '/';
+}
 
+// Done here rather than by glob(), which would also take '[' and ']' as wild, in the folder part
+// too.
 std::vector<DirEntry> listFiles(const std::string& pattern) {
+  const auto cut = pattern.find_last_of('/');
+  const std::string folder = cut == std::string::npos ? std::string() : pattern.substr(0, cut + 1);
+  const std::string namePattern = pattern.substr(folder.size());
   std::vector<DirEntry> out;
-  glob_t g{};
-  if (::glob(pattern.c_str(), GLOB_NOSORT | GLOB_NOESCAPE, nullptr, &g) == 0) {
-    for (std::size_t i = 0; i < g.gl_pathc; ++i) {
-      const std::string path = g.gl_pathv[i];
-      struct stat st {};
-      if (isHidden(path) || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-      out.push_back({baseName(path), static_cast<std::uint64_t>(st.st_size)});
-    }
+  const auto take = [&](const std::string& name) {
+    struct stat st {};
+    if (isHidden(name) || ::stat((folder + name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    out.push_back({name, static_cast<std::uint64_t>(st.st_size)});
+  };
+  if (!hasWildcard(namePattern)) {
+    take(namePattern);
+    return out;
   }
-  ::globfree(&g);
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return out;
+  while (const dirent* entry = ::readdir(dir))
+    if (wildcardMatch(entry->d_name, namePattern, false)) take(entry->d_name);
+  ::closedir(dir);
   return out;
 }
 
@@ -71,6 +113,11 @@ bool isPlainFile(const std::string& name) {
   return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool nameTaken(const std::string& name) {
+  struct stat st {};
+  return ::lstat(name.c_str(), &st) == 0;
+}
+
 bool deleteFile(const std::string& name) {
   return ::unlink(name.c_str()) == 0;
 }
@@ -80,6 +127,33 @@ bool createNewFile(const std::string& name) {
   if (fd < 0) return false;
   ::close(fd);
   return true;
+}
+
+std::unique_ptr<ClaimedFile> ClaimedFile::create(const std::string& name) {
+  // O_EXCL fails on any entry at the name, a link included, and follows none.
+  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return nullptr;
+  return std::unique_ptr<ClaimedFile>(new ClaimedFile(name, fd));
+}
+
+ClaimedFile::~ClaimedFile() {
+  ::close(descriptor_);
+}
+
+bool ClaimedFile::stillNamed() const {
+  struct stat named {
+  }, own{};
+  return ::lstat(name_.c_str(), &named) == 0 && ::fstat(descriptor_, &own) == 0 &&
+         S_ISREG(named.st_mode) && named.st_dev == own.st_dev && named.st_ino == own.st_ino;
+}
+
+std::FILE* openFileStream(const std::string& name, const char* mode) {
+  const int flags = openFlags(mode);
+  const int fd = flags < 0 ? -1 : openRegular(name, flags);
+  if (fd < 0) return nullptr;
+  std::FILE* stream = ::fdopen(fd, mode);
+  if (!stream) ::close(fd);
+  return stream;
 }
 
 bool writeNewFile(const std::string& name, const std::string& bytes, bool* complete) {
@@ -99,7 +173,7 @@ bool writeNewFile(const std::string& name, const std::string& bytes, bool* compl
 }
 
 std::unique_ptr<InputFile> InputFile::open(const std::string& name) {
-  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = openRegular(name, O_RDONLY);
   if (fd < 0) return nullptr;
   return std::make_unique<PosixInputFile>(fd);
 }

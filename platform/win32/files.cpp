@@ -13,6 +13,11 @@ class Win32InputFile : public InputFile {
  public:
   explicit Win32InputFile(HANDLE h) : h_(h) {}
   ~Win32InputFile() override { CloseHandle(h_); }
+  bool seek(std::uint64_t offset) override {
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(h_, to, nullptr, FILE_BEGIN) != 0;
+  }
   std::size_t read(char* buffer, std::size_t count) override {
     DWORD got = 0;
     if (!ReadFile(h_, buffer, static_cast<DWORD>(count), &got, nullptr)) {
@@ -33,7 +38,9 @@ class Win32InputFile : public InputFile {
 };
 }  // namespace
 
-char pathSeparator() { return '\\'; }
+char pathSeparator() {
+  return '\\';
+}
 
 std::vector<DirEntry> listFiles(const std::string& pattern) {
   std::vector<DirEntry> out;
@@ -67,6 +74,10 @@ bool isPlainFile(const std::string& name) {
          (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
+bool nameTaken(const std::string& name) {
+  return GetFileAttributesW(widen(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool deleteFile(const std::string& name) {
   return DeleteFileW(widen(name).c_str()) != 0;
 }
@@ -77,6 +88,24 @@ bool createNewFile(const std::string& name) {
   if (h == INVALID_HANDLE_VALUE) return false;
   CloseHandle(h);
   return true;
+}
+
+std::unique_ptr<ClaimedFile> ClaimedFile::create(const std::string& name) {
+  HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  CloseHandle(h);
+  return std::unique_ptr<ClaimedFile>(new ClaimedFile(name, -1));
+}
+
+ClaimedFile::~ClaimedFile() = default;
+
+bool ClaimedFile::stillNamed() const {
+  return fileExists(name_);
+}
+
+std::FILE* openFileStream(const std::string& name, const char* mode) {
+  return std::fopen(name.c_str(), mode);
 }
 
 bool writeNewFile(const std::string& name, const std::string& bytes, bool* complete) {
