@@ -16,9 +16,10 @@ int showState(std::span<const Value> params, int withoutSecond) {
 }
 }  // namespace
 
-std::int32_t WAITRUN(std::span<const Value> params) {
+std::int32_t WAITRUN(std::span<const Value> params, const platform::ClaimedFile* output) {
   if (params.empty() || !params[0].isText() || params[0].text().empty()) return -1;
-  return platform::runAndWait(params[0].text(), showState(params, SW_SHOWNA), [] { SYSREFRESH(); });
+  return platform::runAndWait(
+      params[0].text(), showState(params, SW_SHOWNA), [] { SYSREFRESH(); }, output);
 }
 
 std::int32_t WINEXEC(std::span<const Value> params) {

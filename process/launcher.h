@@ -4,14 +4,16 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/files.h"
 #include "runtime/value.h"
 
 namespace qb {
 
 // (command line, [show state]): starts the command and waits for its end while the message pump
 // runs between waits. The exit code, or -1 when the process could not be created. The show state
-// is SW_SHOWNA without a second argument, SW_HIDE for nil or a non-number.
-std::int32_t WAITRUN(std::span<const Value> params);
+// is SW_SHOWNA without a second argument, SW_HIDE for nil or a non-number. Natively the command's
+// standard output is `output` when given (a CMD line makes its own redirection).
+std::int32_t WAITRUN(std::span<const Value> params, const platform::ClaimedFile* output = nullptr);
 
 // (command line, [show state]): starts the command without waiting, SW_SHOWNORMAL without a
 // second argument. The result is greater than 31 when the program was started.

@@ -44,6 +44,23 @@ TEST(WAITRUN, ReturnsOnlyAfterTheCommandHasEnded) {
   std::remove(out.c_str());
 }
 
+TEST(WAITRUN, TheClaimedFileIsTheStandardOutputAndNoNameIsOpenedAgain) {
+  const std::string name = tempName("waitrun_out"), moved = name + ".moved";
+  std::remove(name.c_str());
+  std::remove(moved.c_str());
+  const auto output = platform::ClaimedFile::create(name);
+  ASSERT_TRUE(output);
+  // Whatever stands at the name by the time the command runs is not what it writes to.
+  std::rename(name.c_str(), moved.c_str());
+  std::ofstream(name) << "left alone";
+  const Value params[] = {Value("echo dumped"), Value(0)};
+  EXPECT_EQ(WAITRUN(params, output.get()), 0);
+  EXPECT_EQ(contents(moved), "dumped\n");
+  EXPECT_EQ(contents(name), "left alone");
+  std::remove(name.c_str());
+  std::remove(moved.c_str());
+}
+
 TEST(WINEXEC, StartsWithoutWaiting) {
   // The command goes on only once the caller has got back control and made the signal file.
   const std::string out = tempName("winexec"), go = out + ".go";

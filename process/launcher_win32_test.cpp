@@ -41,6 +41,21 @@ TEST(WAITRUN, ExitCodesComeBackSigned) {
   EXPECT_NE(code, 0);
 }
 
+TEST(WAITRUN, NothingTheCommandStartedOutlivesTheWait) {
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  const std::string marker = std::string(folder) + "qb_outlived_" +
+                             std::to_string(testing::UnitTest::GetInstance()->random_seed());
+  DeleteFileA(marker.c_str());
+  // CMD ends at once and leaves the child running, as when CMD itself is killed.
+  const Value params[] = {Value("CMD.EXE /C start \"\" /b " + child("1000 0 \"" + marker + "\"")),
+                          Value(0)};
+  EXPECT_EQ(WAITRUN(params), 0);
+  Sleep(2500);
+  EXPECT_EQ(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileA(marker.c_str());
+}
+
 TEST(WAITRUN, TheShowStateReachesTheChild) {
   const Value command = child("0");
   const std::vector<std::pair<std::vector<Value>, std::int32_t>> cases = {

@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <initializer_list>
 #include <vector>
@@ -12,13 +13,19 @@ extern char** environ;
 namespace qb::platform {
 
 namespace {
-// Runs /bin/sh with the arguments after argv[0] and waits for it; -1 when it cannot start.
-std::int32_t shell(std::initializer_list<const char*> arguments) {
+// Runs /bin/sh with the arguments after argv[0], its standard output the descriptor given when
+// there is one, and waits for it; -1 when it cannot start.
+std::int32_t shell(std::initializer_list<const char*> arguments, int output = -1) {
   std::vector<char*> argv{const_cast<char*>("/bin/sh")};
   for (const char* a : arguments) argv.push_back(const_cast<char*>(a));
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (output >= 0) posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
   pid_t pid = 0;
-  if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  const int spawned = posix_spawn(&pid, "/bin/sh", &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) return -1;
   int status = 0;
   while (waitpid(pid, &status, 0) < 0)
     if (errno != EINTR) return -1;
@@ -31,8 +38,9 @@ Shell commandShell() {
   return Shell::Posix;
 }
 
-std::int32_t runAndWait(const std::string& commandLine, int, const std::function<void()>&) {
-  return shell({"-c", commandLine.c_str()});
+std::int32_t runAndWait(const std::string& commandLine, int, const std::function<void()>&,
+                        const ClaimedFile* output) {
+  return shell({"-c", commandLine.c_str()}, output ? output->descriptor() : -1);
 }
 
 int startDetached(const std::string& commandLine, int) {
