@@ -15,9 +15,9 @@ class MachineHost : public BackupHost {
   void waitForNextSecond(const platform::LocalTime& reading) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(1001 - reading.millis));
   }
-  std::int32_t runDump(const std::string& command) override {
+  std::int32_t runDump(const std::string& command, const platform::ClaimedFile& dump) override {
     const Value params[] = {Value(command), Value(0)};  // 0: hidden
-    return WAITRUN(params);
+    return WAITRUN(params, &dump);
   }
   void pack(const std::string& zip, const std::string& sql) override {
     const Value params[] = {Value(zip), Value(sql)};

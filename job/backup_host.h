@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/files.h"
 
 namespace qb {
 
@@ -16,8 +17,9 @@ class BackupHost {
   virtual platform::LocalTime now() = 0;
   // Returns once the clock has passed into the second after the reading.
   virtual void waitForNextSecond(const platform::LocalTime& reading) = 0;
-  // Runs the dump command hidden and waits for it; its exit code, -1 when it did not start.
-  virtual std::int32_t runDump(const std::string& command) = 0;
+  // Runs the dump command hidden and waits for it; its exit code, -1 when it did not start. The
+  // dump file is the command's standard output where the line does not redirect for itself.
+  virtual std::int32_t runDump(const std::string& command, const platform::ClaimedFile& dump) = 0;
   // Packs the dump file into the archive.
   virtual void pack(const std::string& zip, const std::string& sql) = 0;
 };

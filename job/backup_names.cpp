@@ -15,14 +15,6 @@ std::string twoDigits(int n) {
 std::string cmdTarget(const std::string& name) {
   return name.find_first_of(" &|<>^(),;=%!") == std::string::npos ? name : "\"" + name + "\"";
 }
-
-// Single quotes make every byte literal for /bin/sh; a single quote itself is closed, escaped
-// and reopened.
-std::string shellTarget(const std::string& name) {
-  std::string quoted = "'";
-  for (char c : name) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 }  // namespace
 
 std::string clockText(const platform::LocalTime& reading) {
@@ -46,7 +38,7 @@ DumpNames dumpNames(platform::Shell shell, const std::string& folder, const std:
   const std::string sql = stem + ".sql";
   const std::string command =
       cmd ? "CMD.EXE /C c:\\xampp\\mysql\\bin\\mysqldump.exe -uroot quolmer > " + cmdTarget(sql)
-          : "/opt/lampp/bin/mysqldump -uroot quolmer > " + shellTarget(sql);
+          : "/opt/lampp/bin/mysqldump -uroot quolmer";
   return {command, sql, stem + ".zip"};
 }
 

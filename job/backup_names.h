@@ -24,7 +24,8 @@ std::string backupBaseName(const NameStamp& stamp);
 std::string backupTimestamp(const NameStamp& stamp);
 
 struct DumpNames {
-  std::string command;  // the dump command line, its output redirected into sql
+  std::string command;  // the dump command line: CMD's redirects into sql; the one for /bin/sh
+                        // names no file, the run hands it sql as its standard output
   std::string sql;      // the dump file
   std::string zip;      // the archive
 };

@@ -6,6 +6,7 @@
 #include "archive/archive_check.h"
 #include "archive/file_digest.h"
 #include "job/backup_names.h"
+#include "job/closing_line.h"
 #include "job/job_state.h"
 #include "platform/files.h"
 #include "runtime/error.h"
@@ -74,24 +75,25 @@ Value DOBACKUP(BackupHost& host) {
     CSQL = std::move(names.sql);
     CZIP = std::move(names.zip);
   };
-  // The redirection would share a dump file with another run started in the same second into
-  // the same folder: the name is taken by creating the file, and is held while its dump or its
-  // archive exists. A name found taken is built again from a later second.
-  const auto claimDumpName = [&] {
+  // Two runs started in the same second into the same folder would share a dump file: the name
+  // is taken by creating the file, and is held while any entry stands at the dump's or the
+  // archive's name, whatever it is. A name found taken is built again from a later second.
+  const auto claimDumpName = [&]() -> std::unique_ptr<platform::ClaimedFile> {
     for (int attempt = 1; attempt <= kClaimAttempts; ++attempt) {
       if (attempt > 1) {
         host.waitForNextSecond(reading);
         readClock();
         buildNames();
       }
-      if (platform::createNewFile(CSQL)) {
-        if (!platform::isPlainFile(CZIP)) return true;
+      if (auto claimed = platform::ClaimedFile::create(CSQL)) {
+        if (!platform::nameTaken(CZIP)) return claimed;
+        claimed.reset();
         platform::deleteFile(CSQL);
-      } else if (!platform::isPlainFile(CSQL) && !platform::isPlainFile(CZIP)) {
-        return false;  // the folder cannot take the dump at all
+      } else if (!platform::nameTaken(CSQL) && !platform::nameTaken(CZIP)) {
+        return nullptr;  // the folder cannot take the dump at all
       }
     }
-    return false;
+    return nullptr;
   };
   const std::string dumpFailed =
       "No se ha generado el respaldo " + job.destinationName + " Mysql no conectado o no instalado";
@@ -117,19 +119,21 @@ Value DOBACKUP(BackupHost& host) {
   QB_AT(frame);
   buildNames();
   QB_AT(frame);
-  if (!folderFitsCommand(shell, folder.text()) || !claimDumpName()) {
+  const std::unique_ptr<platform::ClaimedFile> dumpFile =
+      folderFitsCommand(shell, folder.text()) ? claimDumpName() : nullptr;
+  if (!dumpFile) {
     QB_AT(frame);
     recordStatus(OINI, dumpFailed);
     return false;
   }
   QB_AT(frame);
-  const std::int32_t exitCode = host.runDump(CCOMMAND);
-  // The redirection makes the file before the client runs: only a client that succeeded and
-  // wrote something made a dump.
+  const std::int32_t exitCode = host.runDump(CCOMMAND, *dumpFile);
+  // Only a client that succeeded and wrote its closing line into the very file this run created
+  // made a dump.
   QB_AT(frame);
-  const std::optional<FileDigest> dump =
-      platform::fileExists(CSQL) ? digestFile(CSQL) : std::nullopt;
-  if (exitCode != 0 || !dump || dump->size == 0) {
+  const bool dumped = exitCode == 0 && dumpFile->stillNamed() && dumpIsComplete(CSQL);
+  const std::optional<FileDigest> dump = dumped ? digestFile(CSQL) : std::nullopt;
+  if (!dump) {
     QB_AT(frame);
     recordStatus(OINI, dumpFailed);
     return false;

@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 const std::string kDumpFailed =
     "No se ha generado el respaldo principal Mysql no conectado o no instalado";
 const std::string kZipFailed = "No se ha generado el zip principal verifique la carpeta destino";
-const std::string kDump = "-- dump of quolmer\nINSERT INTO t VALUES (1),(2),(3);\n";
+const std::string kUnclosed = "-- dump of quolmer\nINSERT INTO t VALUES (1),(2),(3);\n";
+const std::string kDump = kUnclosed + "-- Dump completed on 2016-04-16  1:36:42\n";
 
 std::string readFile(const std::string& name) {
   std::ifstream in(name, std::ios::binary);
@@ -32,13 +33,6 @@ std::string readFile(const std::string& name) {
 
 void writeFile(const std::string& name, const std::string& bytes) {
   std::ofstream(name, std::ios::binary) << bytes;
-}
-
-// The redirection target of a dump command, without its quotes.
-std::string targetOf(const std::string& command) {
-  std::string target = command.substr(command.find("> ") + 2);
-  if (target.front() == '"' || target.front() == '\'') target = target.substr(1, target.size() - 2);
-  return target;
 }
 
 // A clock that gives one scripted second per reading, a client that writes what the test says,
@@ -63,10 +57,10 @@ class FakeHost : public BackupHost {
     return {2016, 4, 16, 1, 36, seconds[static_cast<std::size_t>(waits)], 250};
   }
   void waitForNextSecond(const platform::LocalTime&) override { ++waits; }
-  std::int32_t runDump(const std::string& command) override {
+  std::int32_t runDump(const std::string& command, const platform::ClaimedFile& dump) override {
     commands.push_back(command);
     duringDump();
-    return client(targetOf(command));
+    return client(dump.name());
   }
   void pack(const std::string& zip, const std::string& sql) override { archiver(zip, sql); }
 };
@@ -150,8 +144,15 @@ TEST_F(BackupRun, AFailedDumpIsRecordedAndItsFileKept) {
     std::int32_t exitCode;
     std::optional<std::string> written;
   };
-  const Case cases[] = {
-      {3, kDump}, {2, kDump.substr(0, 20)}, {0, ""}, {0, std::nullopt}, {-1, std::nullopt}};
+  const std::string filler(6000, 'x');
+  const Case cases[] = {{3, kDump},
+                        {2, kDump.substr(0, 20)},
+                        {0, ""},
+                        {0, std::nullopt},
+                        {-1, std::nullopt},
+                        {0, kUnclosed},  // killed before its end
+                        {0, "-"},
+                        {0, filler + "\n" + kDump + filler}};
   for (const auto& c : cases) {
     fs::remove_all(dest_);
     fs::create_directories(dest_);
@@ -200,17 +201,19 @@ TEST_F(BackupRun, ABrokenArchiveIsRecordedAndTheDumpKept) {
 
 TEST_F(BackupRun, ANameHeldByAnotherRunIsBuiltAgainFromALaterSecond) {
   struct Case {
-    std::vector<std::string> held;
+    std::vector<std::string> held, folders;
     int waits;
     int second;  // of the run's own archive, 0 when the run gave up
   };
   const Case cases[] = {
-      {{}, 0, 42},
-      {{named(42, ".sql")}, 1, 43},
-      {{named(42, ".zip")}, 1, 43},
-      {{named(42, ".sql"), named(43, ".zip")}, 2, 44},
+      {{}, {}, 0, 42},
+      {{named(42, ".sql")}, {}, 1, 43},
+      {{named(42, ".zip")}, {}, 1, 43},
+      {{named(42, ".sql"), named(43, ".zip")}, {}, 2, 44},
+      {{}, {named(42, ".zip"), named(43, ".sql")}, 2, 44},
       {{named(42, ".zip"), named(43, ".sql"), named(44, ".sql"), named(45, ".zip"),
         named(46, ".sql")},
+       {},
        4,
        0},
   };
@@ -218,11 +221,13 @@ TEST_F(BackupRun, ANameHeldByAnotherRunIsBuiltAgainFromALaterSecond) {
     fs::remove_all(dest_);
     fs::create_directories(dest_);
     for (const auto& name : c.held) writeFile(name, "another run's");
+    for (const auto& name : c.folders) fs::create_directory(name);
     host_.waits = 0;
     host_.commands.clear();
     const Value result = DOBACKUP(host_);
     EXPECT_EQ(host_.waits, c.waits);
     for (const auto& name : c.held) EXPECT_EQ(readFile(name), "another run's") << name;
+    for (const auto& name : c.folders) EXPECT_TRUE(fs::is_empty(name)) << name;
     if (c.second == 0) {
       EXPECT_EQ(result, Value(false));
       EXPECT_EQ(lastrun(), kDumpFailed);

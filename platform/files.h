@@ -37,9 +37,6 @@ bool nameTaken(const std::string& name);
 
 bool deleteFile(const std::string& name);
 
-// Creates the file only when no file of that name exists; false otherwise or on failure.
-bool createNewFile(const std::string& name);
-
 // A file made under a name that no entry held. Natively it stays open while the object lives, so
 // that a child can be handed this very file and the name be checked to still be it; on Windows,
 // where CMD opens the name again for its redirection, only the name is kept.

@@ -122,13 +122,6 @@ bool deleteFile(const std::string& name) {
   return ::unlink(name.c_str()) == 0;
 }
 
-bool createNewFile(const std::string& name) {
-  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
-}
-
 std::unique_ptr<ClaimedFile> ClaimedFile::create(const std::string& name) {
   // O_EXCL fails on any entry at the name, a link included, and follows none.
   const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);

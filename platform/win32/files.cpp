@@ -82,14 +82,6 @@ bool deleteFile(const std::string& name) {
   return DeleteFileW(widen(name).c_str()) != 0;
 }
 
-bool createNewFile(const std::string& name) {
-  HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  return true;
-}
-
 std::unique_ptr<ClaimedFile> ClaimedFile::create(const std::string& name) {
   HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -1,8 +1,12 @@
 // Stands in for the dump client in the system tests. What it does comes from the environment,
 // so tests running at the same time do not clash:
 //   QB_DUMP_MODE      "canned" (the default): a small dump naming its arguments; "large": some
-//                     megabytes of rows; "fail:N": nothing, exit code N; "half:N": half of the
-//                     canned dump, then exit code N; "empty": nothing, exit code 0
+//                     megabytes of rows; both end with the closing line a complete dump has.
+//                     "fail:N": nothing, exit code N; "half:N": half of the canned dump, then
+//                     exit code N; "empty": nothing, exit code 0; "unclosed": the canned dump
+//                     without its closing line, exit code 0; "byte": one byte, exit code 0;
+//                     "hang": half of the canned dump, then a wait of ten minutes for someone to
+//                     kill it, exit code 0 should nobody
 //   QB_DUMP_DELAY_MS  waits this long before writing, so that runs overlap
 #include <chrono>
 #include <cstdint>
@@ -17,6 +21,9 @@ std::string env(const char* name) {
   return value ? value : "";
 }
 
+const std::string kClosingLine = "-- Dump completed on 2016-04-16  1:36:42\n";
+
+// Without the closing line.
 std::string cannedDump(int argc, char** argv) {
   std::string dump = "-- fixture dump of";
   for (int i = 1; i < argc; ++i) dump += std::string(" ") + argv[i];
@@ -24,7 +31,7 @@ std::string cannedDump(int argc, char** argv) {
   for (int i = 1; i <= 40; ++i)
     dump += "INSERT INTO `clientes` VALUES (" + std::to_string(i) + ",'cliente " +
             std::to_string(i * 7919 % 1000) + "');\n";
-  return dump + "-- Dump completed\n";
+  return dump;
 }
 
 // Rows whose values vary enough that the archive is several megabytes too.
@@ -44,6 +51,7 @@ void writeLarge() {
 
 void write(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
+  std::fflush(stdout);
 }
 }  // namespace
 
@@ -53,19 +61,26 @@ int main(int argc, char** argv) {
   const std::string mode = env("QB_DUMP_MODE");
   const int code =
       mode.find(':') == std::string::npos ? 0 : std::atoi(mode.c_str() + mode.find(':') + 1);
+  const std::string canned = cannedDump(argc, argv);
   if (mode.empty() || mode == "canned") {
-    write(cannedDump(argc, argv));
+    write(canned + kClosingLine);
   } else if (mode == "large") {
     writeLarge();
+    write(kClosingLine);
   } else if (mode.starts_with("fail:")) {
     std::fputs("mysqldump: Got error: 2002: Can't connect to server\n", stderr);
   } else if (mode.starts_with("half:")) {
-    const std::string dump = cannedDump(argc, argv);
-    write(dump.substr(0, dump.size() / 2));
+    write(canned.substr(0, canned.size() / 2));
+  } else if (mode == "unclosed") {
+    write(canned);
+  } else if (mode == "byte") {
+    write("-");
+  } else if (mode == "hang") {
+    write(canned.substr(0, canned.size() / 2));
+    std::this_thread::sleep_for(std::chrono::minutes(10));
   } else if (mode != "empty") {
     std::fputs(("fixture: unknown QB_DUMP_MODE " + mode + "\n").c_str(), stderr);
     return 100;
   }
-  std::fflush(stdout);
   return code;
 }

@@ -2,25 +2,33 @@
 """The real program making backups with a fixture dump client.
 
 native: inside a private mount namespace, with a tmpfs over /opt holding the fixture as
-/opt/lampp/bin/mysqldump. win32: the fixture as c:\\xampp\\mysql\\bin\\mysqldump.exe in the shared
+/opt/lampp/bin/mysqldump, each run in a namespace of its own where only /tmp is writable. win32: the fixture as c:\\xampp\\mysql\\bin\\mysqldump.exe in the shared
 Wine prefix, the program started with a plain `wine quolmerBackup.exe ...`.
 """
 import argparse
+import ctypes
 import datetime
 import os
 import re
+import select
 import shutil
+import signal
+import stat
+import struct
 import subprocess
 import sys
 import tempfile
 import threading
 import time
 import unittest
+import uuid
 import zipfile
 
 DUMP_FAILED = "No se ha generado el respaldo {} Mysql no conectado o no instalado"
 ZIP_FAILED = "No se ha generado el zip {} verifique la carpeta destino"
 NAME = re.compile(r"^resp_quolmer_(\d{4})_([1-9]\d?)_([1-9]\d?)_(\d\d)(\d\d)(\d\d)\.(sql|zip)$")
+# Longer than any run here takes; a run that hangs fails its test instead of stopping the suite.
+RUN_TIMEOUT = 120
 
 opts = None
 
@@ -37,9 +45,12 @@ class Native:
     def folder_value(self, path):
         return path
 
-    def run(self, folder, args, env):
-        return subprocess.run([os.path.join(folder, self.program_name), *args], cwd=folder, env=env,
-                              capture_output=True).returncode
+    def start(self, folder, args, env):
+        # The root read-only but for the temporary folder: a run gone astray writes nothing else.
+        script = 'mount --bind "$0" "$0" && mount -o remount,bind,ro / && exec "$@"'
+        return subprocess.Popen(["unshare", "--mount", "sh", "-c", script, tempfile.gettempdir(),
+                                 os.path.join(folder, self.program_name), *args], cwd=folder, env=env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def client_output(self, target, env):
         subprocess.run(["/bin/sh", "-c", f"/opt/lampp/bin/mysqldump -uroot quolmer > '{target}'"],
@@ -71,10 +82,10 @@ class Win32:
             return "C:\\" + path[len(self.drive_c()) + 1:].replace("/", "\\")
         return "Z:" + path.replace("/", "\\")
 
-    def run(self, folder, args, env):
+    def start(self, folder, args, env):
         # As a person would start it: `wine quolmerBackup.exe 2` in its folder.
-        return subprocess.run(["wine", self.program_name, *args], cwd=folder,
-                              env={**env, **self.env}, capture_output=True).returncode
+        return subprocess.Popen(["wine", self.program_name, *args], cwd=folder, env={**env, **self.env},
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def client_output(self, target, env):
         subprocess.run(["wine", "cmd.exe", "/c",
@@ -106,6 +117,78 @@ def timestamp_of(name):
     return f"{m[1]}-{m[2]}-{m[3]} {m[4]}:{m[5]}:{m[6]}" if m else None
 
 
+def base_name_at(seconds):
+    """The base name of a run's files at that time (seconds since the epoch)."""
+    t = datetime.datetime.fromtimestamp(seconds)
+    return f"resp_quolmer_{t.year}_{t.month}_{t.day}_{t:%H%M%S}"
+
+
+def finish(process):
+    """The exit code of a started program; a program still running after RUN_TIMEOUT is a hang."""
+    try:
+        return process.wait(timeout=RUN_TIMEOUT)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+        raise AssertionError(f"the program still ran after {RUN_TIMEOUT} s")
+
+
+def tagged_processes(tag):
+    """(pid, program name in lower case) of the processes whose environment holds QB_DUMP_TAG=tag.
+    Under Wine the command line of a Windows process begins with its Windows path."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                env = f.read().split(b"\0")
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                words = f.read().replace(b"\0", b" ").split()
+        except OSError:
+            continue
+        if f"QB_DUMP_TAG={tag}".encode() in env and words:
+            program = words[0].decode(errors="replace").replace("\\", "/")
+            found.append((int(pid), program.rsplit("/", 1)[-1].lower()))
+    return found
+
+
+class Watcher:
+    """Calls act(name) from a thread of its own for each name created in the folder, as soon as
+    inotify tells."""
+    IN_CREATE = 0x100
+
+    def __init__(self, folder, act):
+        libc = ctypes.CDLL(None, use_errno=True)
+        self.fd = libc.inotify_init1(os.O_NONBLOCK | os.O_CLOEXEC)
+        if self.fd < 0 or libc.inotify_add_watch(self.fd, folder.encode(), self.IN_CREATE) < 0:
+            raise OSError(ctypes.get_errno(), "inotify")
+        self.act = act
+        self.errors = []
+        self.stop_r, self.stop_w = os.pipe()
+        self.thread = threading.Thread(target=self.loop)
+
+    def loop(self):
+        while self.stop_r not in select.select([self.fd, self.stop_r], [], [])[0]:
+            data, at = os.read(self.fd, 65536), 0
+            while at < len(data):
+                _, _, _, length = struct.unpack_from("iIII", data, at)
+                name = data[at + 16:at + 16 + length].rstrip(b"\0").decode()
+                at += 16 + length
+                try:
+                    self.act(name)
+                except OSError as e:
+                    self.errors.append(e)
+
+    def __enter__(self):
+        self.thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        os.write(self.stop_w, b"x")
+        self.thread.join()
+        for fd in (self.fd, self.stop_r, self.stop_w):
+            os.close(fd)
+
+
 class BackupRun(unittest.TestCase):
     references = {}
 
@@ -127,9 +210,9 @@ class BackupRun(unittest.TestCase):
             shutil.rmtree(os.path.dirname(target))
         return self.references[mode]
 
-    def install(self, ini, where=None):
+    def install(self, ini, where=None, name="app"):
         """A folder holding a copy of the program and its backup.ini."""
-        folder = os.path.join(where or self.tmp, "app")
+        folder = os.path.join(where or self.tmp, name)
         os.makedirs(folder)
         shutil.copy(opts.program, os.path.join(folder, host.program_name))
         with open(os.path.join(folder, "backup.ini"), "w", newline="") as f:
@@ -144,7 +227,7 @@ class BackupRun(unittest.TestCase):
 
     def run_program(self, app, *args, mode="canned", **extra):
         started = datetime.datetime.now().replace(microsecond=0)
-        code = host.run(app, list(args), self.client_env(mode, **extra))
+        code = finish(host.start(app, list(args), self.client_env(mode, **extra)))
         ended = datetime.datetime.now()
         return code, started, ended
 
@@ -176,8 +259,11 @@ class BackupRun(unittest.TestCase):
                 self.assertIn(f"secundario.data={host.folder_value(dest)}", read(os.path.join(app, "backup.ini")).decode())
 
     def test_failed_dumps(self):
+        # Exit code 0 and a file that is not empty are not enough: a complete dump ends with its
+        # closing line.
         cases = [("1", "principal", "fail:3"), ("2", "secundario", "half:2"),
-                 ("secundario", "secundario", "empty"), ("", "principal", "fail:1")]
+                 ("secundario", "secundario", "empty"), ("", "principal", "fail:1"),
+                 ("1", "principal", "unclosed"), ("2", "secundario", "byte")]
         for selector, name, mode in cases:
             with self.subTest(mode=mode):
                 root = tempfile.mkdtemp(dir=self.tmp)
@@ -192,20 +278,141 @@ class BackupRun(unittest.TestCase):
                 self.assertTrue(files[0].endswith(".sql"))
                 self.assertEqual(read(os.path.join(dest, files[0])), self.reference(mode))
 
-    def test_archive_that_cannot_be_written(self):
-        # Folders where this run's archives would go: the dump is made, the archive is not.
-        dest = os.path.join(self.tmp, "dest")
-        now = datetime.datetime.now()
-        for s in range(-2, 60):
-            t = now + datetime.timedelta(seconds=s)
-            os.makedirs(os.path.join(dest, f"resp_quolmer_{t.year}_{t.month}_{t.day}_{t:%H%M%S}.zip"))
+    def test_client_killed_from_outside(self):
+        # Under Wine a killed client's CMD ends with exit code 0, and a killed CMD leaves its
+        # client running; natively the shell reports the signal.
+        for victim in ["mysqldump"] + (["cmd.exe"] if host.cmd_shell else []):
+            with self.subTest(victim=victim):
+                root = tempfile.mkdtemp(dir=self.tmp)
+                dest = os.path.join(root, "dest")
+                os.makedirs(dest)
+                app = self.install(self.ini_for(dest), root)
+                tag = uuid.uuid4().hex
+                clients = lambda: [p for p, name in tagged_processes(tag) if name.startswith("mysqldump")]
+                half = self.reference("half:0")
+                run = host.start(app, [], self.client_env("hang", QB_DUMP_TAG=tag))
+                try:
+                    dump = self.wait_for_dump(dest, len(half), run)
+                    victims = [p for p, name in tagged_processes(tag) if name.startswith(victim)]
+                    self.assertEqual(len(victims), 1, tagged_processes(tag))
+                    os.kill(victims[0], signal.SIGKILL)
+                    self.assertEqual(finish(run), 0)
+                    self.assertEqual(lastrun(os.path.join(app, "backup.ini")), DUMP_FAILED.format("principal"))
+                    self.assertEqual(os.listdir(dest), [dump])
+                    self.assertEqual(read(os.path.join(dest, dump)), half)
+                    # Nothing the dump started outlives the run's wait.
+                    deadline = time.time() + 10
+                    while clients() and time.time() < deadline:
+                        time.sleep(0.1)
+                    self.assertEqual(clients(), [])
+                finally:
+                    for pid in clients():
+                        os.kill(pid, signal.SIGKILL)
+                    if run.poll() is None:
+                        run.kill()
+                        run.wait()
+
+    def wait_for_dump(self, dest, size, run):
+        """The name of the dump file once it holds size bytes, while the run waits for its client."""
+        deadline = time.time() + 60
+        while time.time() < deadline and run.poll() is None:
+            dumps = [f for f in os.listdir(dest) if f.endswith(".sql")]
+            if dumps and os.path.getsize(os.path.join(dest, dumps[0])) >= size:
+                return dumps[0]
+            time.sleep(0.05)
+        self.fail(f"no dump of {size} bytes while the client ran: {os.listdir(dest)}")
+
+    def test_entries_at_the_coming_archive_names(self):
+        # Whatever stands at an archive's name holds that name: the run moves on to the first free
+        # second, as for a plain file, and opens none of them.
+        dest, outside = os.path.join(self.tmp, "dest"), os.path.join(self.tmp, "outside")
+        os.makedirs(dest)
+        os.makedirs(outside)
+        kept = os.path.join(outside, "kept.zip")
+        with open(kept, "wb") as f:
+            f.write(b"not this run's")
+        gone = os.path.join(outside, "gone.zip")
+        kinds = ["folder"] * 4 if host.cmd_shell else ["link", "dangling link", "fifo", "folder"]
         app = self.install(self.ini_for(dest))
-        code, _, _ = self.run_program(app)
+        now = int(time.time())
+        decoys = [os.path.join(dest, base_name_at(now + i) + ".zip") for i in range(len(kinds))]
+        for kind, path in zip(kinds, decoys):
+            if kind == "folder":
+                os.makedirs(path)
+            elif kind == "fifo":
+                os.mkfifo(path)
+            else:
+                os.symlink(kept if kind == "link" else gone, path)
+        code, started, ended = self.run_program(app)
         self.assertEqual(code, 0)
-        self.assertEqual(lastrun(os.path.join(app, "backup.ini")), ZIP_FAILED.format("principal"))
-        dumps = [f for f in os.listdir(dest) if f.endswith(".sql")]
-        self.assertEqual(len(dumps), 1)
-        self.assertEqual(read(os.path.join(dest, dumps[0])), self.reference("canned"))
+        expected = base_name_at(now + len(kinds)) + ".zip"
+        self.assertEqual(lastrun(os.path.join(app, "backup.ini")), timestamp_of(expected))
+        self.assertEqual(sorted(os.listdir(dest)), sorted([os.path.basename(d) for d in decoys] + [expected]))
+        self.assert_backup(dest, expected, "canned", started, ended)
+        for kind, path in zip(kinds, decoys):
+            if kind == "folder":
+                self.assertEqual(os.listdir(path), [])
+            elif kind == "fifo":
+                self.assertTrue(stat.S_ISFIFO(os.lstat(path).st_mode))
+            else:
+                self.assertEqual(os.readlink(path), kept if kind == "link" else gone)
+        self.assertEqual(os.listdir(outside), ["kept.zip"])
+        self.assertEqual(read(kept), b"not this run's")
+
+    def test_links_swapped_in_while_the_dump_runs(self):
+        if host.cmd_shell:
+            self.skipTest("natively only: CMD opens the dump file by its name")
+        # A watcher on the destination folder puts a link at the dump's or the archive's name the
+        # moment the dump file appears. Nothing outside the folder is written, and no success is
+        # recorded for a dump the run cannot vouch for.
+        for swapped, statuses in [(".sql", [DUMP_FAILED]), (".zip", [ZIP_FAILED, DUMP_FAILED])]:
+            with self.subTest(swapped=swapped):
+                root = tempfile.mkdtemp(dir=self.tmp)
+                dest, outside = os.path.join(root, "dest"), os.path.join(root, "outside")
+                os.makedirs(dest)
+                os.makedirs(outside)
+                victim = os.path.join(outside, "victim")
+                with open(victim, "wb") as f:
+                    f.write(b"precious")
+                target = victim if swapped == ".sql" else os.path.join(outside, "new.zip")
+                app = self.install(self.ini_for(dest), root)
+                swaps = []
+
+                def swap(name):
+                    if name.endswith(".sql"):
+                        link = os.path.join(dest, ".swap")
+                        os.symlink(target, link)
+                        os.rename(link, os.path.join(dest, name[:-4] + swapped))
+                        swaps.append(name)
+
+                with Watcher(dest, swap) as watcher:
+                    code, _, _ = self.run_program(app, QB_DUMP_DELAY_MS="500")
+                self.assertEqual(watcher.errors, [])
+                self.assertNotEqual(swaps, [])
+                self.assertEqual(code, 0)
+                self.assertIn(lastrun(os.path.join(app, "backup.ini")),
+                              [s.format("principal") for s in statuses])
+                self.assertEqual(os.listdir(outside), ["victim"])
+                self.assertEqual(read(victim), b"precious")
+
+    def test_brackets_in_folder_names_are_plain_characters(self):
+        if host.cmd_shell:
+            self.skipTest("Windows' own directory search")
+        # As a pattern, br[1] would name br1, beside it.
+        for app_name, dest_name in [("app", "br[1]"), ("app[1]", "dest")]:
+            with self.subTest(app=app_name, dest=dest_name):
+                root = tempfile.mkdtemp(dir=self.tmp)
+                dest = os.path.join(root, dest_name)
+                os.makedirs(dest)
+                os.makedirs(os.path.join(root, "br1"))
+                app = self.install(self.ini_for(dest), root, name=app_name)
+                code, started, ended = self.run_program(app)
+                self.assertEqual(code, 0)
+                files = os.listdir(dest)
+                self.assertEqual(len(files), 1, files)
+                self.assert_backup(dest, files[0], "canned", started, ended)
+                self.assertEqual(lastrun(os.path.join(app, "backup.ini")), timestamp_of(files[0]))
+                self.assertEqual(os.listdir(os.path.join(root, "br1")), [])
 
     def test_missing_destination_folder(self):
         dest = os.path.join(self.tmp, "not there")
@@ -233,7 +440,7 @@ class BackupRun(unittest.TestCase):
 
     def test_folder_value_with_a_double_quote_is_refused(self):
         if not host.cmd_shell:
-            self.skipTest("/bin/sh gets every folder value quoted (see the quoting test)")
+            self.skipTest("/bin/sh never sees the folder value")
         dest = os.path.join(self.tmp, "dest")
         os.makedirs(dest)
         marker = os.path.join(self.tmp, "hacked.txt")
