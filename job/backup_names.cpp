@@ -13,7 +13,7 @@ std::string twoDigits(int n) {
 
 // CMD splits the redirection target at a blank and acts on these outside double quotes.
 std::string cmdTarget(const std::string& name) {
-  return name.find_first_of(" &|<>^(),;=%!") == std::string::npos ? name : "\"" + name + "\"";
+  return name.find_first_of(" &|<>^(),;=") == std::string::npos ? name : "\"" + name + "\"";
 }
 }  // namespace
 
@@ -45,7 +45,7 @@ DumpNames dumpNames(platform::Shell shell, const std::string& folder, const std:
 bool folderFitsCommand(platform::Shell shell, const std::string& folder) {
   if (shell == platform::Shell::Posix) return true;
   for (unsigned char c : folder)
-    if (c == '"' || c < 0x20 || c == 0x7F) return false;
+    if (c == '"' || c == '%' || c == '!' || c < 0x20 || c == 0x7F) return false;
   return true;
 }
 

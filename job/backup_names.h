@@ -34,7 +34,8 @@ struct DumpNames {
 DumpNames dumpNames(platform::Shell shell, const std::string& folder, const std::string& baseName);
 
 // False for a folder value the shell's command line cannot carry safely: CMD has no way to quote
-// a double quote, and control characters break the line.
+// a double quote, expands %NAME% even inside quotes (and !NAME! where delayed expansion is on for
+// the machine), and control characters break the line.
 bool folderFitsCommand(platform::Shell shell, const std::string& folder);
 
 }  // namespace qb

@@ -423,9 +423,9 @@ class BackupRun(unittest.TestCase):
         self.assertFalse(os.path.exists(dest))
 
     def test_folder_names_that_need_quoting(self):
-        names = ["Mis Respaldos", "a&b (x);y=1,z^!"]
+        names = ["Mis Respaldos", "a&b (x);y=1,z^"]
         if not host.cmd_shell:
-            names.append("it's \"quoted\" $(touch PWNED) `touch PWNED` & x")
+            names.append("it's \"quoted\" $(touch PWNED) `touch PWNED` & x %OS% !x!")
         for name in names:
             with self.subTest(name=name):
                 dest = os.path.join(self.tmp, name)
@@ -451,6 +451,23 @@ class BackupRun(unittest.TestCase):
         self.assertEqual(lastrun(os.path.join(app, "backup.ini")), DUMP_FAILED.format("principal"))
         self.assertFalse(os.path.exists(marker))
         self.assertEqual(os.listdir(dest), [])
+
+    def test_folder_values_cmd_would_expand_are_refused(self):
+        if not host.cmd_shell:
+            self.skipTest("/bin/sh never sees the folder value")
+        # CMD expands %OS% inside quotes too: the dump would go into Windows_NT. !OS! is expanded
+        # where delayed expansion is on for the machine.
+        for name in ["%OS%", "!OS!"]:
+            with self.subTest(name=name):
+                root = tempfile.mkdtemp(dir=self.tmp)
+                for folder in (name, "Windows_NT"):
+                    os.makedirs(os.path.join(root, folder))
+                app = self.install(self.ini_for(os.path.join(root, name)), root)
+                code, _, _ = self.run_program(app)
+                self.assertEqual(code, 0)
+                self.assertEqual(lastrun(os.path.join(app, "backup.ini")), DUMP_FAILED.format("principal"))
+                for folder in (name, "Windows_NT"):
+                    self.assertEqual(os.listdir(os.path.join(root, folder)), [], folder)
 
     def test_two_runs_started_together_into_one_folder(self):
         dest = os.path.join(self.tmp, "dest")
