@@ -141,10 +141,12 @@ Value DOBACKUP(BackupHost& host) {
   QB_AT(frame);
   host.pack(CZIP, CSQL);
   // The archiver does not report write errors: read the archive back before trusting it with
-  // the only copy of the dump.
+  // the only copy of the dump. The name was free when the run began, so what stands there now
+  // is this run's own broken archive, which must not pass for a backup.
   QB_AT(frame);
   if (!platform::fileExists(CZIP) ||
       !archiveHoldsIntact(CZIP, baseName.text() + ".sql", dump->size, dump->crc32)) {
+    platform::deleteFile(CZIP);
     QB_AT(frame);
     recordStatus(OINI, zipFailed);
     return false;

@@ -196,6 +196,7 @@ TEST_F(BackupRun, ABrokenArchiveIsRecordedAndTheDumpKept) {
     EXPECT_EQ(DOBACKUP(host_), Value(false)) << i;
     EXPECT_EQ(lastrun(), kZipFailed) << i;
     EXPECT_EQ(readFile(named(42, ".sql")), kDump) << i;
+    EXPECT_FALSE(fs::exists(named(42, ".zip"))) << i;  // nothing left to pass for a backup
   }
 }
 
