@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <sstream>
 
 namespace qb::test {
@@ -34,6 +35,51 @@ std::string sqlText(std::size_t bytes) {
     out << "INSERT INTO `clientes` VALUES (" << row << ",'Cliente " << row * 7919 % 10007
         << "','calle " << row % 97 << "'," << row * 31 % 1000 << ".50);\n";
   return out.str().substr(0, bytes);
+}
+
+std::string randomBytes(std::size_t bytes, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string out(bytes, '\0');
+  for (char& c : out) c = static_cast<char>(random());
+  return out;
+}
+
+std::vector<NamedData> blockEdgeData() {
+  constexpr std::size_t kBlock = 131072;
+  const std::string text = sqlText(3 * kBlock + 4321);
+  // One random kilobyte over and over: every cut between blocks falls inside a long match.
+  std::string repeated;
+  const std::string unit = randomBytes(1000, 7);
+  while (repeated.size() < 2 * kBlock + 50000) repeated += unit;
+  // The first deflate block of one zlib stream holds 16383 symbols: with long matches it spans
+  // megabytes, here from text into zeros.
+  std::string longFirstBlock;
+  while (longFirstBlock.size() < 200000)
+    longFirstBlock += "INSERT INTO `t` VALUES (1,'quolmer');\n";
+  longFirstBlock += std::string(2 << 20, '\0');
+  return {{"empty", ""},
+          {"one byte", "x"},
+          {"one block", text.substr(0, kBlock)},
+          {"one block and a byte", text.substr(0, kBlock + 1)},
+          {"cut inside a match", repeated},
+          {"a run across the cut", std::string(kBlock + 200, 'a') + "end"},
+          {"incompressible", randomBytes(2 * kBlock + 999, 11)},
+          {"text", text},
+          {"binary first block", randomBytes(kBlock, 3) + text},
+          {"text, then zeros", text + std::string(kBlock, '\0')},
+          {"a long first deflate block", longFirstBlock}};
+}
+
+WorkerThreads::WorkerThreads(unsigned count, unsigned startable) : previous_(deflateThreads()) {
+  deflateThreads().count = count;
+  deflateThreads().start = [start = previous_.start, started = started_, startable](
+                               std::thread& thread, std::function<void()> work) {
+    return ++*started <= startable && start(thread, std::move(work));
+  };
+}
+
+WorkerThreads::~WorkerThreads() {
+  deflateThreads() = previous_;
 }
 
 ErrorCatcher::ErrorCatcher()
@@ -135,7 +181,7 @@ std::string inflateRaw(const std::string& bytes) {
     out.append(buffer, sizeof buffer - s.avail_out);
   }
   inflateEnd(&s);
-  return err == Z_STREAM_END ? out : "<inflate failed>";
+  return err == Z_STREAM_END && s.avail_in == 0 ? out : "<inflate failed>";
 }
 
 }  // namespace qb::test

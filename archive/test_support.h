@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/deflate_threads.h"
 #include "runtime/error.h"
 
 namespace qb::test {
@@ -30,6 +31,31 @@ std::string readFile(const std::string& name);
 
 // Lines of INSERT statements: text data as the dump gives it.
 std::string sqlText(std::size_t bytes);
+
+// Bytes deflate cannot shrink, the same for the same seed.
+std::string randomBytes(std::size_t bytes, unsigned seed);
+
+// Data at the edges of the archiver's blocks (128 KiB, primed with the 32 KiB before them), by
+// name.
+struct NamedData {
+  std::string name;
+  std::string bytes;
+};
+std::vector<NamedData> blockEdgeData();
+
+// Sets the archiver's worker threads while it lives: count of them, of which only the first
+// startable start (the rest fail as a start refused by the system would).
+class WorkerThreads {
+ public:
+  explicit WorkerThreads(unsigned count, unsigned startable = 16);
+  ~WorkerThreads();
+  // How many workers were asked to start so far.
+  unsigned started() const { return *started_; }
+
+ private:
+  DeflateThreads previous_;
+  std::shared_ptr<unsigned> started_ = std::make_shared<unsigned>(0);
+};
 
 // Records every error raised while it lives; the hook substitutes nil.
 class ErrorCatcher {
@@ -62,7 +88,8 @@ std::string archiveComment(const std::string& zipName);
 // A little-endian 16-bit field of raw archive bytes.
 std::uint16_t le16(const std::string& bytes, std::size_t at);
 
-// The zip format's traditional decryption (minizip's reader cannot decrypt), and raw inflation.
+// The zip format's traditional decryption (minizip's reader cannot decrypt), and raw inflation
+// of exactly one stream, nothing after it.
 std::string zipDecrypt(const std::string& bytes, const std::string& password);
 std::string inflateRaw(const std::string& bytes);
 

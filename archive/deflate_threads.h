@@ -1,0 +1,21 @@
+#pragma once
+// The worker threads that deflate an entry's blocks: how many, and how each is started. A worker
+// that cannot start leaves fewer; with none the calling thread deflates every block itself, so
+// the archive is the same either way.
+
+#include <functional>
+#include <thread>
+
+namespace qb {
+
+struct DeflateThreads {
+  // One per hardware thread, at least 1 and at most 16 (a 32-bit process has little room).
+  unsigned count;
+  // Starts work on a new thread held by thread; false when it cannot be started.
+  std::function<bool(std::thread& thread, std::function<void()> work)> start;
+};
+
+// The process's setting, read at each entry; tests change it.
+DeflateThreads& deflateThreads();
+
+}  // namespace qb
