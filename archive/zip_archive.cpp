@@ -43,7 +43,7 @@ int ZipArchive::openEntry(const EntryHeader& h) {
   // The library would write the local header before the compressor refuses the level, leaving a
   // header no directory record points to (and its record buffer leaked); refuse it beforehand,
   // after closing an open entry as the library does first.
-  if (h.method == Z_DEFLATED && (h.level < Z_DEFAULT_COMPRESSION || h.level > Z_BEST_COMPRESSION)) {
+  if (h.method == Z_DEFLATED && !isDeflateLevel(h.level)) {
     const int closed = zipCloseFileInZip(zip_);
     return closed == ZIP_OK || closed == ZIP_PARAMERROR ? Z_STREAM_ERROR : closed;
   }
@@ -51,8 +51,9 @@ int ZipArchive::openEntry(const EntryHeader& h) {
   const char* comment = h.comment ? h.comment->c_str() : nullptr;
   const zip_fileinfo info = entryInfo(h);
   return zipOpenNewFileInZip4_64(zip_, h.name.c_str(), &info, nullptr, 0, nullptr, 0, comment,
-                                 h.method, h.level, 0, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY, password,
-                                 h.crcForCrypting, kMadeBy, 0, h.zip64 ? 1 : 0);
+                                 h.method, h.level, h.raw ? 1 : 0, -MAX_WBITS, 8,
+                                 Z_DEFAULT_STRATEGY, password, h.crcForCrypting, kMadeBy, 0,
+                                 h.zip64 ? 1 : 0);
 }
 
 int ZipArchive::write(const char* data, unsigned count) {
@@ -61,6 +62,10 @@ int ZipArchive::write(const char* data, unsigned count) {
 
 int ZipArchive::closeEntry() {
   return zipCloseFileInZip(zip_);
+}
+
+int ZipArchive::closeRawEntry(std::uint64_t size, std::uint32_t crc32) {
+  return zipCloseFileInZipRaw64(zip_, size, crc32);
 }
 
 int ZipArchive::close(const std::string* comment) {

@@ -31,7 +31,15 @@ struct EntryHeader {
   std::optional<std::string> comment;
   // Room in the local header for sizes of 4 GiB and more; only for entries that need it.
   bool zip64 = false;
+  // The data written is deflated already: one raw deflate stream, ended by closeRawEntry. The
+  // library then sets no text flag of its own; internalAttributes says it.
+  bool raw = false;
 };
+
+// Levels the compressor takes: 0 to 9, or -1 for its default.
+inline bool isDeflateLevel(int level) {
+  return level >= Z_DEFAULT_COMPRESSION && level <= Z_BEST_COMPRESSION;
+}
 
 class ZipArchive : public Collectable {
  public:
@@ -49,6 +57,8 @@ class ZipArchive : public Collectable {
   int openEntry(const EntryHeader& header);
   int write(const char* data, unsigned count);
   int closeEntry();
+  // Ends an entry opened raw, with the size and CRC-32 of the data before it was deflated.
+  int closeRawEntry(std::uint64_t size, std::uint32_t crc32);
   // Writes the directory and ends the archive; the handle is empty afterwards even on failure.
   int close(const std::string* comment);
 

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "archive/arguments.h"
+#include "archive/deflate_threads.h"
 #include "archive/file_digest.h"
 #include "archive/file_names.h"
+#include "archive/parallel_deflate.h"
 #include "archive/zip_archive.h"
 #include "platform/files.h"
 #include "runtime/error.h"
@@ -90,6 +92,64 @@ struct Packing {
   bool withPath;
 };
 
+// The data loop: the file in chunks of the buffer's size, each announced before it is used.
+template <typename Use>
+void readChunks(platform::InputFile& input, const Packing& how, std::vector<char>& buffer,
+                std::uint64_t size, Use use) {
+  double readSoFar = 0;
+  while (const std::size_t got = input.read(buffer.data(), buffer.size())) {
+    readSoFar += static_cast<double>(got);
+    callBack(how.perChunk, {readSoFar, static_cast<double>(size)});
+    use(buffer.data(), got);
+  }
+}
+
+// A deflated entry into the archive, opened raw once the verdict on text is in.
+class DeflatedEntry final : public DeflatedEntrySink {
+ public:
+  DeflatedEntry(ZipArchive& archive, EntryHeader header)
+      : archive_(archive), header_(std::move(header)) {}
+  void begin(bool text) override {
+    header_.raw = true;
+    header_.internalAttributes = text ? 1 : 0;
+    archive_.openEntry(header_);
+  }
+  void write(std::span<const unsigned char> bytes) override {
+    archive_.write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<unsigned>(bytes.size()));
+  }
+  void end(std::uint64_t size, std::uint32_t crc32) override {
+    archive_.closeRawEntry(size, crc32);
+  }
+
+ private:
+  ZipArchive& archive_;
+  EntryHeader header_;
+};
+
+// Deflated on every core. Entries with a password, and levels the compressor refuses, take the
+// entry writer's own path, as does an entry zlib cannot set up streams for.
+bool packInParallel(ZipArchive& archive, const EntryHeader& header, platform::InputFile& input,
+                    const Packing& how, std::vector<char>& buffer) {
+  if (how.password || !isDeflateLevel(how.level)) return false;
+  DeflatedEntry entry(archive, header);
+  ParallelDeflate deflate(how.level, deflateThreads(), entry);
+  if (!deflate.ready()) return false;
+  const auto add = [&](const char* data, std::size_t count) {
+    deflate.add(reinterpret_cast<const unsigned char*>(data), count);
+  };
+  try {
+    readChunks(input, how, buffer, input.size(), add);
+  } catch (...) {
+    // Unwinding from a callback: what was read stays a complete entry, as the entry writer's
+    // open entry is completed when the archive is closed.
+    deflate.finish();
+    throw;
+  }
+  deflate.finish();
+  return true;
+}
+
 void packFile(ZipArchive& archive, const Value& file, platform::InputFile& input,
               const Packing& how, std::vector<char>& buffer) {
   EntryHeader header;
@@ -97,18 +157,16 @@ void packFile(ZipArchive& archive, const Value& file, platform::InputFile& input
   header.level = how.level;
   const std::uint64_t size = input.size();
   header.zip64 = needsZip64(size);
+  if (packInParallel(archive, header, input, how, buffer)) return;
   if (how.password) {
     header.password = how.password;
     const auto digest = digestFile(file.text());
     header.crcForCrypting = digest ? digest->crc32 : 0;
   }
   archive.openEntry(header);
-  double readSoFar = 0;
-  while (const std::size_t got = input.read(buffer.data(), buffer.size())) {
-    readSoFar += static_cast<double>(got);
-    callBack(how.perChunk, {readSoFar, static_cast<double>(size)});
-    archive.write(buffer.data(), static_cast<unsigned>(got));
-  }
+  readChunks(input, how, buffer, size, [&](const char* data, std::size_t count) {
+    archive.write(data, static_cast<unsigned>(count));
+  });
   archive.closeEntry();
 }
 }  // namespace

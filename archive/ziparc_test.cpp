@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "archive/test_support.h"
 #include "archive/zip_writer.h"
+#include "runtime/quit.h"
 
 namespace qb {
 namespace {
@@ -172,6 +175,25 @@ TEST(ZipFile, CallbacksSeeOpenedFilesAndRunningTotals) {
   EXPECT_EQ(entries[0].data, std::string(2500, 'x'));
 }
 
+// A callback that ends the program (an error the hook answers with quit) unwinds through the
+// archiver: the archive is still closed, and the entry holds what was read before.
+TEST(ZipFile, AQuitInACallbackLeavesACompleteEntryOfWhatWasRead) {
+  ScratchDir dir("builder_quit");
+  const std::string dump = test::sqlText(1000000);
+  writeFile(dir / "dump.sql", dump);
+  const Value quitAtFifth = makeBlock([calls = 0](std::span<const Value>) mutable {
+    if (++calls == 5) throw QuitRequest{};
+    return Value();
+  });
+  EXPECT_THROW(
+      HB_ZIPFILE(Args{dir / "q.zip", dir / "dump.sql", {}, {}, {}, {}, {}, {}, quitAtFifth}),
+      QuitRequest);
+  const auto entries = readEntries(dir / "q.zip");
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_TRUE(entries[0].crcOk);
+  EXPECT_EQ(entries[0].data, dump.substr(0, 4 * 32768));
+}
+
 TEST(ZipFile, BufferSizeAndCommentSettings) {
   ScratchDir dir("builder_settings");
   writeFile(dir / "f.sql", std::string(70000, 'y'));
@@ -215,6 +237,64 @@ TEST(ZipFile, PathsAndTheSpanVariants) {
   EXPECT_EQ(readEntries(dir / "td2.zip").at(0).name, file);
   EXPECT_TRUE(HB_ZIPFILEBYPKSPAN(Args{dir / "pk.zip", file, {}, {}, {}, {}, true}).isNil());
   EXPECT_EQ(readEntries(dir / "pk.zip").at(0).name, file);
+}
+
+// The archive's bytes follow from the data alone, not from the threads that deflated it, including
+// none when no worker could start.
+TEST(ZipFile, TheArchiveIsTheSameWhateverTheThreads) {
+  ScratchDir dir("builder_threads");
+  const std::string file = dir / "data.sql", zip = dir / "t.zip";
+  const std::pair<unsigned, unsigned> threads[] = {{1, 16},  {2, 16}, {3, 16},
+                                                   {16, 16}, {4, 1},  {4, 0}};
+  for (const auto& [name, data] : test::blockEdgeData()) {
+    writeFile(file, data);
+    std::string first;
+    for (const auto& [count, startable] : threads) {
+      test::WorkerThreads workers(count, startable);
+      ASSERT_TRUE(HB_ZIPFILE(Args{zip, file, {}, {}, true}).logical());
+      if (first.empty()) {
+        first = readFile(zip);
+        const auto entries = readEntries(zip);
+        ASSERT_EQ(entries.size(), 1u) << name;
+        test::expectDefaultHeaders(entries[0]);
+        EXPECT_EQ(entries[0].data, data) << name;
+      }
+      EXPECT_EQ(readFile(zip), first)
+          << name << ", " << count << " threads, " << startable << " startable";
+    }
+  }
+}
+
+// Every header value, the text flag in the directory included, is what the entry writer's own
+// deflating gives the same data at the same level; a level the compressor refuses gives no entry.
+TEST(ZipFile, HeadersAreTheEntryWritersOwn) {
+  ScratchDir dir("builder_as_writer");
+  const std::string file = dir / "data.sql";
+  for (const auto& [name, data] : test::blockEdgeData()) {
+    writeFile(file, data);
+    for (const Value& level :
+         {Value(), Value(0), Value(1), Value(2), Value(8), Value(9), Value(10)}) {
+      HB_ZIPFILE(Args{dir / "ours.zip", file, level, {}, true});
+      const Value h = HB_ZIPOPEN(Args{dir / "writer.zip"});
+      HB_ZIPFILECREATE(Args{h, "data.sql", {}, {}, {}, {}, {}, level});
+      HB_ZIPFILEWRITE(Args{h, data});
+      HB_ZIPFILECLOSE(Args{h});
+      HB_ZIPCLOSE(Args{h});
+      const auto ours = readEntries(dir / "ours.zip");
+      const auto writers = readEntries(dir / "writer.zip");
+      ASSERT_EQ(ours.size(), writers.size()) << name;
+      if (ours.empty()) continue;
+      const unz_file_info64 &a = ours[0].info, &b = writers[0].info;
+      const std::string what = name + " at level " + (level.isNil() ? "default" : "given");
+      EXPECT_EQ(a.internal_fa, b.internal_fa) << what << " " << level.number();
+      EXPECT_EQ(std::tie(a.version, a.version_needed, a.flag, a.compression_method, a.dosDate,
+                         a.crc, a.uncompressed_size, a.external_fa, a.size_file_extra),
+                std::tie(b.version, b.version_needed, b.flag, b.compression_method, b.dosDate,
+                         b.crc, b.uncompressed_size, b.external_fa, b.size_file_extra))
+          << what << " " << level.number();
+      EXPECT_EQ(ours[0].data, data) << what;
+    }
+  }
 }
 
 TEST(ZipFile, APasswordEncryptsTheEntry) {
