@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
-"""Independent readers (zipinfo, Python's zipfile, unzip -t) judge what HB_ZIPFILE writes.
+"""Independent readers (zipinfo, Python's zipfile, unzip -t, 7z t) judge what HB_ZIPFILE writes.
 
-  check_archive.py headers DRIVER [EMULATOR]  a dump packed as the backup run packs it
+  check_archive.py headers DRIVER [EMULATOR]  a dump packed as the backup run packs it, and data
+                                              at the edges of the archiver's blocks, each packed
+                                              by 1, 2, 3 and 16 threads into the same bytes
   check_archive.py scale DRIVER               an entry of more than 4 GiB
 
 DRIVER is the zipfile_driver program; EMULATOR runs it when it is a Windows program. The work
 happens in a scratch folder below the current one, removed at the end.
 """
 import os
+import random
 import re
 import shutil
 import struct
@@ -18,6 +21,8 @@ import zlib
 
 failures = []
 CHUNK = 1 << 24
+BLOCK = 131072  # the archiver deflates blocks of this size on its threads
+THREADS = (1, 2, 3, 16)
 
 
 def expect(condition, what):
@@ -26,17 +31,37 @@ def expect(condition, what):
         print("FAIL:", what)
 
 
-def write_dump(path, size):
+def dump_text(size):
     """Deterministic INSERT lines, as a dump brings them."""
-    with open(path, "w", newline="\n") as f:
-        written, row = 0, 0
-        while written < size:
-            row += 1
-            line = (f"INSERT INTO `clientes` VALUES ({row},'Cliente {row * 7919 % 10007}',"
-                    f"'Calle {row % 211} #{row % 97}','{2000 + row % 24}-{1 + row % 12:02}-"
-                    f"{1 + row % 28:02}',{row * 31 % 100000}.{row % 100:02});\n")
-            f.write(line)
-            written += len(line)
+    lines, written, row = [], 0, 0
+    while written < size:
+        row += 1
+        line = (f"INSERT INTO `clientes` VALUES ({row},'Cliente {row * 7919 % 10007}',"
+                f"'Calle {row % 211} #{row % 97}','{2000 + row % 24}-{1 + row % 12:02}-"
+                f"{1 + row % 28:02}',{row * 31 % 100000}.{row % 100:02});\n").encode()
+        lines.append(line)
+        written += len(line)
+    return b"".join(lines)[:size]
+
+
+def edge_data():
+    """(name, bytes, zipinfo's apparent file type): the text flag is zlib's verdict on the first
+    deflate block of one stream, which the long repeated line stretches into the zeros."""
+    text = dump_text(3 * BLOCK + 4321)
+    rnd = random.Random(7)
+    unit = rnd.randbytes(1000)
+    return [
+        ("empty", b"", "binary"),
+        ("one byte", b"x", "text"),
+        ("one block", text[:BLOCK], "text"),
+        ("one block and a byte", text[:BLOCK + 1], "text"),
+        ("cut inside a match", unit * 300, "binary"),
+        ("incompressible", rnd.randbytes(2 * BLOCK + 999), "binary"),
+        ("binary first block", rnd.randbytes(BLOCK) + text, "binary"),
+        ("text, then zeros", text + bytes(BLOCK), "text"),
+        ("a long first deflate block",
+         b"INSERT INTO `t` VALUES (1,'quolmer');\n" * 5300 + bytes(2 << 20), "binary"),
+    ]
 
 
 def digest(path):
@@ -47,11 +72,13 @@ def digest(path):
     return crc, size
 
 
-def pack(driver, emulator, zip_path, sql_path):
+def pack(driver, emulator, zip_path, sql_path, threads=None):
     """Runs the driver with --check, in Windows form for the emulator (Wine maps / to Z:)."""
     def name(path):
         return "Z:" + path.replace("/", "\\") if emulator else path
-    command = ([emulator] if emulator else []) + [driver, "--check", name(zip_path), name(sql_path)]
+    command = ([emulator] if emulator else []) + [driver, "--check"]
+    command += ["--threads", str(threads)] if threads else []
+    command += [name(zip_path), name(sql_path)]
     run = subprocess.run(command, capture_output=True, text=True)
     expect(run.returncode == 0, f"driver exit code {run.returncode}: {run.stderr.strip()}")
     expect(run.stdout.strip() == "intact", f"driver's own read-back said {run.stdout.strip()!r}")
@@ -74,6 +101,25 @@ def unzip_test(zip_path):
            f"unzip -t: {run.stdout.strip()} {run.stderr.strip()}")
 
 
+def sevenzip_test(zip_path):
+    run = subprocess.run(["7z", "t", zip_path], capture_output=True, text=True)
+    expect(run.returncode == 0 and "Everything is Ok" in run.stdout,
+           f"7z t: {run.stdout.strip()[-300:]} {run.stderr.strip()}")
+
+
+def pack_by_threads(driver, emulator, zip_path, sql_path):
+    """Packs with each thread count; every archive must be the same bytes."""
+    first = None
+    for threads in THREADS:
+        if os.path.exists(zip_path):
+            os.remove(zip_path)  # the driver would add to it
+        pack(driver, emulator, zip_path, sql_path, threads)
+        with open(zip_path, "rb") as f:
+            made = f.read()
+        first = made if first is None else first
+        expect(made == first, f"{os.path.basename(sql_path)}: {threads} threads made other bytes")
+
+
 def local_header(zip_path):
     """The first local header: version needed, flags, method, time, date, crc, sizes, name, extra."""
     with open(zip_path, "rb") as f:
@@ -94,14 +140,12 @@ def python_reads_whole(zf, info, crc, size):
     expect((got_crc, got) == (crc, size), f"zipfile read {got} bytes, CRC {got_crc:08x}")
 
 
-def check_headers(work, driver, emulator):
+def check_entry(zip_path, sql_path, file_type):
+    """The header values of the one entry, as zipinfo, zipfile and the raw local header see them,
+    and the data as zipfile, unzip and 7z read it."""
     import zipfile
-    base = "resp_quolmer_2016_4_16_013642"
-    sql, zip_path = os.path.join(work, base + ".sql"), os.path.join(work, base + ".zip")
-    write_dump(sql, 3 * 1024 * 1024 + 12345)
-    crc, size = digest(sql)
-    pack(driver, emulator, zip_path, sql)
-
+    crc, size = digest(sql_path)
+    name = os.path.basename(sql_path)
     text, f = zipinfo(zip_path)
     expected = {
         "file system or operating system of origin": "MS-DOS, OS/2 or NT FAT",
@@ -116,42 +160,62 @@ def check_headers(work, driver, emulator):
         "uncompressed size": f"{size} bytes",
         "length of extra field": "0 bytes",
         "length of file comment": "0 characters",
-        "apparent file type": "text",
+        "apparent file type": file_type,
         "non-MSDOS external file attributes": "000000 hex",
         "MS-DOS file attributes (00 hex)": "none",
     }
     for key, value in expected.items():
-        expect(f.get(key) == value, f"zipinfo {key}: {f.get(key)!r}, expected {value!r}")
-    expect("central directory contains 1 entry" in text, "zipinfo: not exactly one entry")
-    expect("There is no zipfile comment." in text, "zipinfo: the archive has a comment")
+        expect(f.get(key) == value, f"{name}: zipinfo {key}: {f.get(key)!r}, expected {value!r}")
+    expect("central directory contains 1 entry" in text, f"{name}: zipinfo: not exactly one entry")
+    expect("There is no zipfile comment." in text, f"{name}: zipinfo: the archive has a comment")
 
     with zipfile.ZipFile(zip_path) as zf:
         infos = zf.infolist()
-        expect(len(infos) == 1, f"zipfile sees {len(infos)} entries")
+        expect(len(infos) == 1, f"{name}: zipfile sees {len(infos)} entries")
         i = infos[0]
         got = dict(name=i.filename, made_by=(i.create_system, i.create_version),
                    needed=i.extract_version, flags=i.flag_bits, method=i.compress_type,
                    date=i.date_time, internal=i.internal_attr, external=i.external_attr,
                    extra=i.extra, crc=i.CRC, size=i.file_size)
-        want = dict(name=base + ".sql", made_by=(0, 20), needed=20, flags=0, method=8,
-                    date=(1980, 0, 0, 0, 0, 0), internal=1, external=0, extra=b"", crc=crc, size=size)
+        want = dict(name=name, made_by=(0, 20), needed=20, flags=0, method=8,
+                    date=(1980, 0, 0, 0, 0, 0), internal=int(file_type == "text"), external=0,
+                    extra=b"", crc=crc, size=size)
         for key in want:
-            expect(got[key] == want[key], f"zipfile {key}: {got[key]!r}, expected {want[key]!r}")
-        with open(sql, "rb") as source:
-            expect(zf.read(i) == source.read(), "zipfile: the entry differs from the dump")
+            expect(got[key] == want[key], f"{name}: zipfile {key}: {got[key]!r}, expected {want[key]!r}")
+        with open(sql_path, "rb") as source:
+            expect(zf.read(i) == source.read(), f"{name}: zipfile: the entry differs from the file")
         compressed, data_at = i.compress_size, i.header_offset
         directory_at = zf.start_dir
 
     lh = local_header(zip_path)
     expect((lh["need"], lh["flags"], lh["method"], lh["time"], lh["date"]) == (20, 0, 8, 0, 0),
-           f"local header fields {lh}")
+           f"{name}: local header fields {lh}")
     expect((lh["crc"], lh["csize"], lh["usize"]) == (crc, compressed, size),
-           "local header CRC and sizes differ from the directory's")
-    expect(lh["extra"] == b"", "local header has an extra field")
+           f"{name}: local header CRC and sizes differ from the directory's")
+    expect(lh["extra"] == b"", f"{name}: local header has an extra field")
     # No data descriptor: the directory starts right after the entry's data.
     expect(directory_at == data_at + 30 + len(lh["name"]) + compressed,
-           "something lies between the entry's data and the directory")
+           f"{name}: something lies between the entry's data and the directory")
     unzip_test(zip_path)
+    sevenzip_test(zip_path)
+
+
+def check_headers(work, driver, emulator):
+    base = "resp_quolmer_2016_4_16_013642"
+    sql, zip_path = os.path.join(work, base + ".sql"), os.path.join(work, base + ".zip")
+    with open(sql, "wb") as f:
+        f.write(dump_text(3 * 1024 * 1024 + 12345))
+    pack(driver, emulator, zip_path, sql)
+    check_entry(zip_path, sql, "text")
+    pack_by_threads(driver, emulator, zip_path, sql)
+
+    for n, (label, data, file_type) in enumerate(edge_data()):
+        sql, zip_path = os.path.join(work, f"edge{n}.sql"), os.path.join(work, f"edge{n}.zip")
+        with open(sql, "wb") as f:
+            f.write(data)
+        pack_by_threads(driver, emulator, zip_path, sql)
+        print(f"{label}: edge{n}.zip")
+        check_entry(zip_path, sql, file_type)
 
 
 def check_scale(work, driver):
@@ -180,6 +244,7 @@ def check_scale(work, driver):
     if zip64:
         expect(struct.unpack("<Q", lh["extra"][4:12])[0] == size, "local ZIP64 size")
     unzip_test(zip_path)
+    sevenzip_test(zip_path)
     with zipfile.ZipFile(zip_path) as zf:
         i = zf.infolist()[0]
         expect((i.file_size, i.CRC) == (size, crc), f"zipfile size {i.file_size} CRC {i.CRC:08x}")
