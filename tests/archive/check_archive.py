@@ -79,9 +79,14 @@ def pack(driver, emulator, zip_path, sql_path, threads=None):
     command = ([emulator] if emulator else []) + [driver, "--check"]
     command += ["--threads", str(threads)] if threads else []
     command += [name(zip_path), name(sql_path)]
-    run = subprocess.run(command, capture_output=True, text=True)
-    expect(run.returncode == 0, f"driver exit code {run.returncode}: {run.stderr.strip()}")
-    expect(run.stdout.strip() == "intact", f"driver's own read-back said {run.stdout.strip()!r}")
+    # Files, not pipes: a wineserver started by the driver would hold a pipe open for seconds.
+    with tempfile.TemporaryFile("w+") as out, tempfile.TemporaryFile("w+") as err:
+        code = subprocess.run(command, stdout=out, stderr=err).returncode
+        out.seek(0)
+        err.seek(0)
+        said, complaint = out.read().strip(), err.read().strip()
+    expect(code == 0, f"driver exit code {code}: {complaint}")
+    expect(said == "intact", f"driver's own read-back said {said!r}")
 
 
 def zipinfo(zip_path):
