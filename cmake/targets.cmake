@@ -1,5 +1,6 @@
 # Common flags and the helpers every folder uses to declare its library and its tests.
 option(QB_WERROR "Treat warnings as errors (the test builds)" OFF)
+option(QB_TSAN "Build with ThreadSanitizer (the archiver's worker threads)" OFF)
 add_library(qb_flags INTERFACE)
 target_compile_options(qb_flags INTERFACE -Wall -Wextra $<$<BOOL:${QB_WERROR}>:-Werror>)
 target_include_directories(qb_flags INTERFACE ${CMAKE_SOURCE_DIR})
@@ -10,6 +11,9 @@ elseif(QB_SANITIZE)
   target_compile_options(qb_flags INTERFACE -fsanitize=address,undefined -fno-sanitize-recover=all
                                             -fno-omit-frame-pointer)
   target_link_options(qb_flags INTERFACE -fsanitize=address,undefined)
+elseif(QB_TSAN)
+  target_compile_options(qb_flags INTERFACE -fsanitize=thread)
+  target_link_options(qb_flags INTERFACE -fsanitize=thread)
 endif()
 
 # qb_library(name SOURCES ... DEPENDS ...)
