@@ -6,8 +6,8 @@
 namespace qb {
 
 namespace {
-// Small enough that two cores share a dump of a few megabytes, large enough that the cuts cost
-// little: each adds an empty stored block and starts a new deflate block.
+// Small enough that a few blocks a worker stay little memory, large enough that the cuts cost
+// little: each ends a deflate block early and adds an empty stored block.
 constexpr std::size_t kBlockSize = 131072;
 static_assert(kBlockSize >= kDictionarySize);
 }  // namespace
@@ -46,6 +46,7 @@ ParallelDeflate::ParallelDeflate(int level, const DeflateThreads& threads, Defla
       own_(level),
       ready_(classifier_.ready() && own_.ready()) {
   if (!ready_) return;
+  filling_ = blocks_.emplace_back(std::make_unique<Block>()).get();
   workers_.reserve(threads.count);
   for (unsigned i = 0; i < threads.count; ++i) {
     std::thread worker;
@@ -55,7 +56,6 @@ ParallelDeflate::ParallelDeflate(int level, const DeflateThreads& threads, Defla
   // Two blocks a worker keeps every worker busy while the oldest waits to be written; the
   // calling thread needs two of its own when it deflates them all.
   maxBlocks_ = 2 * workers_.size() + 2;
-  filling_ = freeBlock();
 }
 
 ParallelDeflate::~ParallelDeflate() {
@@ -148,8 +148,8 @@ void ParallelDeflate::writeOldest() {
   inOrder_.pop_front();
   std::unique_lock lock(mutex_);
   if (block->state == Block::State::waiting) {
-    // No worker has taken it, so none is free or none is left: deflate it here. Workers take
-    // blocks oldest first, so it heads the queue.
+    // No worker has taken it yet (none started, or none has woken up): deflate it here rather
+    // than wait. Workers take blocks oldest first, so it heads the queue.
     waiting_.pop_front();
     block->state = Block::State::working;
     lock.unlock();
