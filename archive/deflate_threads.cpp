@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/processors.h"
+
 namespace qb {
 
 DeflateThreads& deflateThreads() {
-  static DeflateThreads threads{std::clamp(std::thread::hardware_concurrency(), 1u, 16u),
+  static DeflateThreads threads{std::clamp(platform::usableProcessors(), 1u, 16u),
                                 [](std::thread& thread, std::function<void()> work) {
                                   try {
                                     thread = std::thread(std::move(work));

@@ -9,8 +9,8 @@
 namespace qb {
 
 struct DeflateThreads {
-  // How many to start: one per hardware thread, at least 1 and at most 16 (a 32-bit process has
-  // little room).
+  // How many to start: one per processor the process may run on, at least 1 and at most 16 (a
+  // 32-bit process has little room).
   unsigned count;
   // Starts work on a new thread held by thread; false when it cannot be started.
   std::function<bool(std::thread& thread, std::function<void()> work)> start;
