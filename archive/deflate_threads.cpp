@@ -7,16 +7,24 @@
 
 namespace qb {
 
+namespace {
+unsigned defaultCount() {
+  const unsigned processors = platform::usableProcessors();
+  return processors > 1 ? std::min(processors, 16u) : 0u;
+}
+
+bool startThread(std::thread& thread, std::function<void()> work) {
+  try {
+    thread = std::thread(std::move(work));
+    return true;
+  } catch (const std::system_error&) {
+    return false;
+  }
+}
+}  // namespace
+
 DeflateThreads& deflateThreads() {
-  static DeflateThreads threads{std::clamp(platform::usableProcessors(), 1u, 16u),
-                                [](std::thread& thread, std::function<void()> work) {
-                                  try {
-                                    thread = std::thread(std::move(work));
-                                    return true;
-                                  } catch (const std::system_error&) {
-                                    return false;
-                                  }
-                                }};
+  static DeflateThreads threads{defaultCount(), startThread};
   return threads;
 }
 

@@ -9,8 +9,9 @@
 namespace qb {
 
 struct DeflateThreads {
-  // How many to start: one per processor the process may run on, at least 1 and at most 16 (a
-  // 32-bit process has little room).
+  // How many to start: one per processor the process may run on, at most 16 (a 32-bit process
+  // has little room). With one processor none: a worker could only take turns with the calling
+  // thread, which then deflates every block itself.
   unsigned count;
   // Starts work on a new thread held by thread; false when it cannot be started.
   std::function<bool(std::thread& thread, std::function<void()> work)> start;

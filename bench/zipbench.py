@@ -9,8 +9,9 @@ with /usr/bin/time -v: wall-clock and CPU (user + system) seconds, each the medi
 and the highest peak RSS of the runs. The dump is read once beforehand so every run finds it in
 the page cache. Three tables: packing on every core against pigz with as many threads (and the
 zip writers, Python's zipfile giving the size of one zlib stream at level 6); packing on one core
-(taskset -c 0), where the driver sees one processor and starts one worker, against pigz -p1; and our driver with
-1 to 16 workers, for the memory each adds.
+(taskset -c 0), where the driver sees one processor and deflates on its calling thread alone, as
+on a one-core machine, against pigz -p1; and our driver with 1 to 16 workers, for the memory
+each adds.
 """
 import hashlib
 import os
@@ -118,7 +119,7 @@ def main():
     table(every, dump_bytes, ours)
 
     one_core = ["taskset", "-c", "0"]
-    ours1 = "quolmerBackup HB_ZIPFILE (1 worker)"
+    ours1 = "quolmerBackup HB_ZIPFILE (one processor: no worker)"
     single = {
         ours1: measured(one_core + [driver, "ours.zip", name], "ours.zip", runs),
         "pigz -p1 -6 (gzip)": measured(one_core + ["pigz", "-p1", "-6", "-k", "-f", name],
