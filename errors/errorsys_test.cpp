@@ -3,15 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <list>
-#include <sstream>
 
 #include "errors/neterr.h"
 #include "errors/report_file.h"
 #include "platform/files.h"
 #include "runtime/frames.h"
 #include "runtime/quit.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qb {
 namespace {
@@ -39,10 +39,6 @@ ErrorRef record(int gencode, int oscode, int flags, const char* description = ""
 class Handler : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("qb_errorsys_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     previousPath_ = SETERRORPATH(dir_.string() + platform::pathSeparator());
     g_shown.clear();
     ERRORSYS(takeDefault);
@@ -52,17 +48,12 @@ class Handler : public ::testing::Test {
     SETERRORPATH(previousPath_);
     NETERR(false);
     ERRORLEVEL(0);
-    fs::remove_all(dir_);
   }
   fs::path log() const { return dir_ / "Error.log"; }
-  std::string logText() const {
-    std::ifstream in(log(), std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  std::string logText() const { return test::readFile(log().string()); }
 
-  fs::path dir_;
+  test::ScratchFolder scratch_{"qb_errorsys"};
+  fs::path dir_ = scratch_.path();
   std::string previousPath_;
 };
 

@@ -4,7 +4,6 @@
 #include <zlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "archive/archive_check.h"
@@ -14,6 +13,8 @@
 #include "runtime/error.h"
 #include "runtime/frames.h"
 #include "runtime/quit.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qb {
 namespace {
@@ -26,14 +27,8 @@ const std::string kZipFailed = "No se ha generado el zip principal verifique la 
 const std::string kUnclosed = "-- dump of quolmer\nINSERT INTO t VALUES (1),(2),(3);\n";
 const std::string kDump = kUnclosed + "-- Dump completed on 2016-04-16  1:36:42\n";
 
-std::string readFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeFile(const std::string& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary) << bytes;
-}
+using test::readFile;
+using test::writeFile;
 
 // A clock that gives one scripted second per reading, a client that writes what the test says,
 // and the real archiver unless the test breaks it.
@@ -68,9 +63,6 @@ class FakeHost : public BackupHost {
 class BackupRun : public testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::path(testing::TempDir()) /
-            ("qb_dobackup_" + std::to_string(testing::UnitTest::GetInstance()->random_seed()));
-    fs::remove_all(root_);
     fs::create_directories(root_ / "app");
     fs::create_directories(root_ / "dest");
     dest_ = (root_ / "dest").string();
@@ -79,10 +71,7 @@ class BackupRun : public testing::Test {
     resetJobState();
     jobState() = {"principal", 1, (root_ / "app").string() + platform::pathSeparator()};
   }
-  void TearDown() override {
-    fs::remove_all(root_);
-    resetJobState();
-  }
+  void TearDown() override { resetJobState(); }
   std::string named(int second, const char* extension) const {
     return dest_ + platform::pathSeparator() + "resp_quolmer_2016_4_16_0136" +
            std::to_string(second) + extension;
@@ -101,7 +90,8 @@ class BackupRun : public testing::Test {
     return names;
   }
 
-  fs::path root_;
+  test::ScratchFolder scratch_{"qb_dobackup"};
+  fs::path root_ = scratch_.path();
   std::string dest_, ini_;
   FakeHost host_;
 };

@@ -2,23 +2,16 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <thread>
 
 #include "process/launcher.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qb {
 namespace {
 
-std::string tempName(const char* stem) {
-  return testing::TempDir() + stem +
-         std::to_string(::testing::UnitTest::GetInstance()->random_seed());
-}
-
-std::string contents(const std::string& name) {
-  std::ifstream in(name);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::readFile;
 
 TEST(WAITRUN, ReturnsTheShellsExitCode) {
   const std::vector<std::pair<const char*, int>> cases = {
@@ -36,46 +29,39 @@ TEST(WAITRUN, ReturnsTheShellsExitCode) {
 }
 
 TEST(WAITRUN, ReturnsOnlyAfterTheCommandHasEnded) {
-  const std::string out = tempName("waitrun");
-  std::remove(out.c_str());
+  const test::ScratchFolder scratch("qb_waitrun");
+  const std::string out = scratch / "out";
   const Value params[] = {Value("sleep 0.2; echo done > '" + out + "'")};
   EXPECT_EQ(WAITRUN(params), 0);
-  EXPECT_EQ(contents(out), "done\n");
-  std::remove(out.c_str());
+  EXPECT_EQ(readFile(out), "done\n");
 }
 
 TEST(WAITRUN, TheClaimedFileIsTheStandardOutputAndNoNameIsOpenedAgain) {
-  const std::string name = tempName("waitrun_out"), moved = name + ".moved";
-  std::remove(name.c_str());
-  std::remove(moved.c_str());
+  const test::ScratchFolder scratch("qb_waitrun_out");
+  const std::string name = scratch / "out", moved = name + ".moved";
   const auto output = platform::ClaimedFile::create(name);
   ASSERT_TRUE(output);
   // Whatever stands at the name by the time the command runs is not what it writes to.
   std::rename(name.c_str(), moved.c_str());
-  std::ofstream(name) << "left alone";
+  test::writeFile(name, "left alone");
   const Value params[] = {Value("echo dumped"), Value(0)};
   EXPECT_EQ(WAITRUN(params, output.get()), 0);
-  EXPECT_EQ(contents(moved), "dumped\n");
-  EXPECT_EQ(contents(name), "left alone");
-  std::remove(name.c_str());
-  std::remove(moved.c_str());
+  EXPECT_EQ(readFile(moved), "dumped\n");
+  EXPECT_EQ(readFile(name), "left alone");
 }
 
 TEST(WINEXEC, StartsWithoutWaiting) {
   // The command goes on only once the caller has got back control and made the signal file.
-  const std::string out = tempName("winexec"), go = out + ".go";
-  std::remove(out.c_str());
-  std::remove(go.c_str());
+  const test::ScratchFolder scratch("qb_winexec");
+  const std::string out = scratch / "out", go = scratch / "go";
   const Value params[] = {Value("for i in $(seq 100); do [ -e '" + go +
                                 "' ] && break; sleep 0.05; done; [ -e '" + go +
                                 "' ] && echo started > '" + out + "'")};
   EXPECT_GT(WINEXEC(params), 31);
-  std::ofstream(go).put('x');
-  for (int i = 0; i < 100 && contents(out).empty(); ++i)
+  test::writeFile(go, "x");
+  for (int i = 0; i < 100 && readFile(out).empty(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(contents(out), "started\n");
-  std::remove(out.c_str());
-  std::remove(go.c_str());
+  EXPECT_EQ(readFile(out), "started\n");
 }
 
 }  // namespace

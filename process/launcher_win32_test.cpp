@@ -4,6 +4,7 @@
 
 #include "process/launcher.h"
 #include "process/sysrefresh.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qb {
 namespace {
@@ -42,18 +43,14 @@ TEST(WAITRUN, ExitCodesComeBackSigned) {
 }
 
 TEST(WAITRUN, NothingTheCommandStartedOutlivesTheWait) {
-  char folder[MAX_PATH];
-  GetTempPathA(MAX_PATH, folder);
-  const std::string marker = std::string(folder) + "qb_outlived_" +
-                             std::to_string(testing::UnitTest::GetInstance()->random_seed());
-  DeleteFileA(marker.c_str());
+  const test::ScratchFolder scratch("qb_outlived");
+  const std::string marker = scratch / "marker";
   // CMD ends at once and leaves the child running, as when CMD itself is killed.
   const Value params[] = {Value("CMD.EXE /C start \"\" /b " + child("1000 0 \"" + marker + "\"")),
                           Value(0)};
   EXPECT_EQ(WAITRUN(params), 0);
   Sleep(2500);
   EXPECT_EQ(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES);
-  DeleteFileA(marker.c_str());
 }
 
 TEST(WAITRUN, TheShowStateReachesTheChild) {

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <random>
-#include <sstream>
 
 #include "settings/tini.h"
+#include "tests/support/byte_texts.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qb {
 namespace {
@@ -18,22 +18,12 @@ using namespace std::string_literals;
 
 class Primitives : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("qb_profile_" + std::to_string(std::random_device()()));
-    fs::create_directories(dir_);
-    file_ = (dir_ / "backup.ini").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  void put(const std::string& bytes) { std::ofstream(file_, std::ios::binary) << bytes; }
-  std::string slurp() const {
-    std::ifstream in(file_, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
+  void put(const std::string& bytes) { test::writeFile(file_, bytes); }
+  std::string slurp() const { return test::readFile(file_); }
 
-  fs::path dir_;
-  std::string file_;
+  test::ScratchFolder scratch_{"qb_profile"};
+  fs::path dir_ = scratch_.path();
+  std::string file_ = scratch_ / "backup.ini";
 };
 
 TEST_F(Primitives, StringReadsListNamesForANullKeyOrSection) {
@@ -118,16 +108,10 @@ TEST_P(BadFiles, AreReadAndRewrittenWithoutLosingEntries) {
   EXPECT_EQ(before, after);
 }
 
-std::string junk() {
-  std::mt19937 random(1925);
-  std::string bytes = "x";  // no byte order mark
-  for (int i = 0; i < 20000; ++i) bytes += static_cast<char>(random() & 0xff);
-  return bytes;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Settings, BadFiles,
-    ::testing::Values(junk(), "[CONFIG]\r\nprincipal.data=D:\\x\r\n[RESULT]\r\nlastrun=old"s,
+    ::testing::Values("x" + test::randomBytes(1925, 20000),  // "x": no byte order mark
+                      "[CONFIG]\r\nprincipal.data=D:\\x\r\n[RESULT]\r\nlastrun=old"s,
                       "[CONFIG]\r\na=1\nb=2\r\n\n[RESULT]\nlastrun=x\r\nc=3\n"s,
                       "[CONFIG]\r\nbig=" + std::string(1 << 20, 'y') + "\r\nz=1\r\n",
                       "[CONFIG\r\nprincipal.data=a\r\n[RESULT\r\n[x]\r\nk=v\r\n"s));

@@ -4,13 +4,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 
 #include "runtime/classes.h"
 #include "settings/cvaltochar.h"
 #include "settings/profile.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qb {
 namespace {
@@ -18,34 +17,20 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-std::string slurp(const fs::path& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
 void put(const fs::path& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary) << bytes;
+  test::writeFile(name.string(), bytes);
 }
 
 // A fresh folder with a backup.ini path in it; the file itself does not exist yet.
 class Settings : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("qb_settings_" + std::to_string(std::random_device()()));
-    fs::create_directories(dir_);
-    ini_ = dir_ / "backup.ini";
-    name_ = ini_.string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::shared_ptr<TIni> open() { return TIni::New(name_); }
-  std::string file() const { return slurp(ini_); }
+  std::string file() const { return test::readFile(name_); }
 
-  fs::path dir_;
-  fs::path ini_;
-  std::string name_;
+  test::ScratchFolder scratch_{"qb_settings"};
+  fs::path dir_ = scratch_.path();
+  fs::path ini_ = dir_ / "backup.ini";
+  std::string name_ = ini_.string();
 };
 
 using TIniNew = Settings;

@@ -8,47 +8,35 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/files.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qb::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void put(const std::string& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary) << bytes;
-}
+using test::readFile;
+using test::writeFile;
 
 class Files : public testing::Test {
  protected:
-  void SetUp() override {
-    root_ = testing::TempDir() + "qb_files_" +
-            std::to_string(testing::UnitTest::GetInstance()->random_seed()) + "_" +
-            testing::UnitTest::GetInstance()->current_test_info()->name();
-    fs::remove_all(root_);
-    fs::create_directories(root_ + "/outside");
-  }
-  void TearDown() override { fs::remove_all(root_); }
+  void SetUp() override { fs::create_directory(at("outside")); }
 
   // The entries a hostile user can leave at a name, each beside the folder's one real file.
   std::vector<std::string> specialEntries() {
-    put(at("real.zip"), "precious");
+    writeFile(at("real.zip"), "precious");
     fs::create_symlink(at("real.zip"), at("link.zip"));
     fs::create_symlink(at("outside/new.zip"), at("dangling.zip"));
     EXPECT_EQ(::mkfifo(at("fifo.zip").c_str(), 0644), 0);
     fs::create_directory(at("folder.zip"));
     return {at("link.zip"), at("dangling.zip"), at("fifo.zip"), at("folder.zip")};
   }
-  std::string at(const std::string& name) const { return root_ + "/" + name; }
+  std::string at(const std::string& name) const { return root_ / name; }
 
-  std::string root_;
+  test::ScratchFolder root_{"qb_files"};
 };
 
 std::vector<std::string> namesOf(const std::vector<DirEntry>& entries) {
@@ -63,7 +51,7 @@ TEST_F(Files, BracketsAndFolderPartsAreLiteral) {
   fs::create_directories(at("br1"));
   for (const char* name :
        {"br[1]/a.sql", "br[1]/[ab].sql", "br[1]/b.zip", "br[1]/.h.sql", "br1/a.sql", "br1/c.sql"})
-    put(at(name), name);
+    writeFile(at(name), name);
   EXPECT_EQ(namesOf(listFiles(at("br[1]/*.sql"))), (std::vector<std::string>{"[ab].sql", "a.sql"}));
   EXPECT_EQ(namesOf(listFiles(at("br[1]/[ab].sql"))), std::vector<std::string>{"[ab].sql"});
   EXPECT_EQ(namesOf(listFiles(at("br[1]/?.*"))), (std::vector<std::string>{"a.sql", "b.zip"}));
@@ -87,7 +75,7 @@ TEST_F(Files, OpeningsRefuseLinksFifosAndFolders) {
     EXPECT_TRUE(nameTaken(name)) << name;
     EXPECT_FALSE(ClaimedFile::create(name)) << name;
   }
-  EXPECT_EQ(slurp(at("real.zip")), "precious");
+  EXPECT_EQ(readFile(at("real.zip")), "precious");
   EXPECT_FALSE(fs::exists(at("outside/new.zip")));
   EXPECT_FALSE(nameTaken(at("free.zip")));
 
@@ -103,7 +91,7 @@ TEST_F(Files, OpeningsRefuseLinksFifosAndFolders) {
     EXPECT_NE(stream, nullptr) << mode;
     if (stream) std::fclose(stream);
   }
-  EXPECT_EQ(slurp(at("real.zip")), "");  // "wb" truncated it
+  EXPECT_EQ(readFile(at("real.zip")), "");  // "wb" truncated it
 }
 
 TEST_F(Files, AClaimedFileKnowsWhetherItsNameStillLeadsToIt) {
@@ -111,11 +99,11 @@ TEST_F(Files, AClaimedFileKnowsWhetherItsNameStillLeadsToIt) {
   ASSERT_TRUE(claimed);
   EXPECT_FALSE(ClaimedFile::create(at("dump.sql")));
   EXPECT_EQ(::write(claimed->descriptor(), "dump", 4), 4);
-  EXPECT_EQ(slurp(at("dump.sql")), "dump");
+  EXPECT_EQ(readFile(at("dump.sql")), "dump");
   EXPECT_TRUE(claimed->stillNamed());
 
   fs::rename(at("dump.sql"), at("moved.sql"));  // another file, then a link, at the name
-  put(at("dump.sql"), "dump");
+  writeFile(at("dump.sql"), "dump");
   EXPECT_FALSE(claimed->stillNamed());
   fs::remove(at("dump.sql"));
   fs::create_symlink(at("moved.sql"), at("dump.sql"));

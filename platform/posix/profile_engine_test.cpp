@@ -4,6 +4,8 @@
 
 #include <random>
 
+#include "tests/support/byte_texts.h"
+
 namespace qb::platform {
 namespace {
 
@@ -297,27 +299,14 @@ TEST_P(BadInput, IsReadAndRewrittenWithoutLosingLines) {
   const std::string& out = doc.bytes();
   EXPECT_EQ(doc.getString("RESULT"s, "lastrun"s, ""s, kSize), "2016-4-16 01:36:42");
   // The old bytes are all still there, in order, with one new line or one line changed.
-  std::size_t i = 0;
-  while (i < file.size() && i < out.size() && file[i] == out[i]) ++i;
-  std::size_t j = 0;
-  while (j < file.size() - i && j < out.size() - i &&
-         file[file.size() - 1 - j] == out[out.size() - 1 - j]) {
-    ++j;
-  }
-  const std::string removed = file.substr(i, file.size() - i - j);
-  EXPECT_EQ(removed.find_first_of("\r\n"), std::string::npos) << "more than one line changed";
-}
-
-std::string junk() {
-  std::mt19937 random(20160416);
-  std::string bytes;
-  for (int i = 0; i < 20000; ++i) bytes += static_cast<char>(random() & 0xff);
-  return bytes;
+  EXPECT_EQ(test::replacedPart(file, out).find_first_of("\r\n"), std::string::npos)
+      << "more than one line changed";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, BadInput,
-    ::testing::Values(junk(), "[CONFIG]\r\nprincipal.data=D:\\x\r\n[RESULT]\r\nlastrun=old"s,
+    ::testing::Values(test::randomBytes(20160416, 20000),
+                      "[CONFIG]\r\nprincipal.data=D:\\x\r\n[RESULT]\r\nlastrun=old"s,
                       "[CONFIG]\r\na=1\n[RESULT]\nlastrun=x\r\n\r\nb=2\n"s,
                       "[CONFIG]\r\nbig=" + std::string(1 << 20, 'x') + "\r\n[RESULT]\r\n",
                       std::string(1 << 20, '[') + "\n[RESULT]\nlastrun=1\n",

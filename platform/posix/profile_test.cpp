@@ -12,12 +12,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <random>
-#include <sstream>
 
 #include "platform/profile.h"
+#include "tests/support/byte_texts.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qb::platform {
 namespace {
@@ -25,28 +25,13 @@ namespace {
 using namespace std::string_literals;
 const std::nullopt_t null = std::nullopt;
 
-std::string slurp(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void put(const std::string& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary) << bytes;
-}
+using test::readFile;
+using test::writeFile;
 
 class ProfileFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/qb_profile_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
     ::chmod(dir_.c_str(), 0777);  // a child without privileges works in it too
-    ini_ = dir_ + "/backup.ini";
-  }
-  void TearDown() override {
-    if (!dir_.empty()) std::system(("chmod -R u+rwx " + dir_ + "; rm -rf " + dir_).c_str());
   }
 
   // The names in the folder, to see that no temporary file stays behind.
@@ -76,24 +61,25 @@ class ProfileFiles : public ::testing::Test {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
 
-  std::string dir_;
-  std::string ini_;
+  test::ScratchFolder scratch_{"qb_profile"};
+  std::string dir_ = scratch_.path();
+  std::string ini_ = scratch_ / "backup.ini";
 };
 
 TEST_F(ProfileFiles, AReadOfAMissingKeyWithEmptyDefaultThenItsWriteCreateTheFile) {
   EXPECT_EQ(readProfileString("RESULT"s, "lastrun"s, ""s, 4095, ini_), "");
   EXPECT_TRUE(writeProfileString("RESULT"s, "lastrun"s, ""s, ini_));
-  EXPECT_EQ(slurp(ini_), "[RESULT]\r\nlastrun=\r\n");
+  EXPECT_EQ(readFile(ini_), "[RESULT]\r\nlastrun=\r\n");
   EXPECT_EQ(folder(dir_), std::vector<std::string>{"backup.ini"});
 }
 
 TEST_F(ProfileFiles, WritesKeepEveryOtherLineAndLeaveNoTemporaryFile) {
   const std::string before =
       "; mine\n\n[CONFIG]\nprincipal.data=D:\\x\n  odd line\n[RESULT]\nlastrun=";
-  put(ini_, before);
+  writeFile(ini_, before);
   EXPECT_TRUE(writeProfileString("result"s, "LASTRUN"s, "2016-4-16 01:36:42"s, ini_));
   EXPECT_EQ(
-      slurp(ini_),
+      readFile(ini_),
       "; mine\n\n[CONFIG]\nprincipal.data=D:\\x\n  odd line\n[RESULT]\nlastrun=2016-4-16 01:36:42");
   EXPECT_EQ(readProfileString("CONFIG"s, "principal.data"s, "d"s, 4095, ini_), "D:\\x");
   EXPECT_EQ(readProfileInt("CONFIG"s, "none"s, 5, ini_), 5);
@@ -101,11 +87,11 @@ TEST_F(ProfileFiles, WritesKeepEveryOtherLineAndLeaveNoTemporaryFile) {
 }
 
 TEST_F(ProfileFiles, ListsSectionsAndDeletes) {
-  put(ini_, "[a]\r\nk=1\r\n[b]\r\nk=2\r\n");
+  writeFile(ini_, "[a]\r\nk=1\r\n[b]\r\nk=2\r\n");
   EXPECT_EQ(readProfileSectionNames(4095, ini_), "a\0b\0"s);
   EXPECT_TRUE(writeProfileString("a"s, null, ""s, ini_));
   EXPECT_TRUE(writeProfileString("b"s, "k"s, null, ini_));
-  EXPECT_EQ(slurp(ini_), "[b]\r\n");
+  EXPECT_EQ(readFile(ini_), "[b]\r\n");
   EXPECT_TRUE(writeProfileString("zz"s, "k"s, null, ini_));  // nothing to delete is no failure
   EXPECT_FALSE(writeProfileString(null, "k"s, "v"s, ini_));
   EXPECT_EQ(readProfileSectionNames(4095, dir_ + "/none.ini"), ""s);
@@ -124,7 +110,7 @@ TEST_F(ProfileFiles, AMissingFolderFailsQuietlyAndCreatesNothing) {
 TEST_F(ProfileFiles, AWritableFileInAFolderThatRefusesTheReplaceIsWrittenInPlace) {
   for (const mode_t folderMode : {0555, 01777}) {
     SCOPED_TRACE(folderMode);
-    put(ini_, "; mine\n[RESULT]\nlastrun=old\n");
+    writeFile(ini_, "; mine\n[RESULT]\nlastrun=old\n");
     ::chmod(ini_.c_str(), 0666);
     ::chmod(dir_.c_str(), folderMode);
     struct stat before {};
@@ -135,7 +121,7 @@ TEST_F(ProfileFiles, AWritableFileInAFolderThatRefusesTheReplaceIsWrittenInPlace
              writeProfileString("RESULT"s, "lastrun"s, "new"s, ini_) &&
              writeProfileString("CONFIG"s, null, ""s, ini_);
     }));
-    EXPECT_EQ(slurp(ini_), "; mine\n[RESULT]\nlastrun=new\n");
+    EXPECT_EQ(readFile(ini_), "; mine\n[RESULT]\nlastrun=new\n");
     EXPECT_EQ(folder(dir_), std::vector<std::string>{"backup.ini"});
     struct stat after {};
     ::stat(ini_.c_str(), &after);
@@ -148,7 +134,7 @@ TEST_F(ProfileFiles, AWritableFileInAFolderThatRefusesTheReplaceIsWrittenInPlace
 
 TEST_F(ProfileFiles, AFolderThatTakesNoNewFileStillKeepsReadOnlyAndMissingFilesAsTheyAre) {
   const std::string before = "[RESULT]\nlastrun=old\n";
-  put(ini_, before);
+  writeFile(ini_, before);
   ::chmod(ini_.c_str(), 0444);
   ::chmod(dir_.c_str(), 0555);
   EXPECT_TRUE(unprivileged([&] {
@@ -157,7 +143,7 @@ TEST_F(ProfileFiles, AFolderThatTakesNoNewFileStillKeepsReadOnlyAndMissingFilesA
            !writeProfileString("RESULT"s, "x"s, "1"s, dir_ + "/other.ini") &&
            readProfileString("RESULT"s, "lastrun"s, ""s, 4095, ini_) == "old";
   }));
-  EXPECT_EQ(slurp(ini_), before);
+  EXPECT_EQ(readFile(ini_), before);
   EXPECT_EQ(folder(dir_), std::vector<std::string>{"backup.ini"});
 }
 
@@ -167,7 +153,7 @@ TEST_F(ProfileFiles, AnInPlaceWriteThatFailsLeavesTheFileAsItWas) {
   // half-way and the old bytes go back.
   const std::string before = "[RESULT]\r\nlastrun=" + std::string(8000, 'o') + "\r\n";
   for (const std::string& value : {std::string(100000, 'x'), std::string(7990, 'y')}) {
-    put(ini_, before);
+    writeFile(ini_, before);
     ::chmod(ini_.c_str(), 0666);
     ::chmod(dir_.c_str(), 0555);
     EXPECT_TRUE(unprivileged([&] {
@@ -176,7 +162,7 @@ TEST_F(ProfileFiles, AnInPlaceWriteThatFailsLeavesTheFileAsItWas) {
       ::setrlimit(RLIMIT_FSIZE, &limit);
       return !writeProfileString("RESULT"s, "lastrun"s, value, ini_);
     }));
-    EXPECT_EQ(slurp(ini_), before);
+    EXPECT_EQ(readFile(ini_), before);
     EXPECT_EQ(folder(dir_), std::vector<std::string>{"backup.ini"});
     ::chmod(dir_.c_str(), 0777);
   }
@@ -184,11 +170,11 @@ TEST_F(ProfileFiles, AnInPlaceWriteThatFailsLeavesTheFileAsItWas) {
 
 TEST_F(ProfileFiles, AReadOnlyFileStaysAsItWas) {
   const std::string before = "[RESULT]\nlastrun=old\n";
-  put(ini_, before);
+  writeFile(ini_, before);
   ::chmod(ini_.c_str(), 0444);
   EXPECT_TRUE(
       unprivileged([&] { return !writeProfileString("RESULT"s, "lastrun"s, "new"s, ini_); }));
-  EXPECT_EQ(slurp(ini_), before);
+  EXPECT_EQ(readFile(ini_), before);
   struct stat st {};
   ::stat(ini_.c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0444u);
@@ -196,37 +182,37 @@ TEST_F(ProfileFiles, AReadOnlyFileStaysAsItWas) {
 
 TEST_F(ProfileFiles, AFileThatCannotBeReadIsNeverReplaced) {
   const std::string before = "[CONFIG]\nprincipal.data=D:\\x\n";
-  put(ini_, before);
+  writeFile(ini_, before);
   ::chmod(ini_.c_str(), 0222);
   EXPECT_TRUE(unprivileged([&] {
     return readProfileString("CONFIG"s, "principal.data"s, "d"s, 4095, ini_) == "d" &&
            !writeProfileString("RESULT"s, "lastrun"s, "new"s, ini_);
   }));
   ::chmod(ini_.c_str(), 0644);
-  EXPECT_EQ(slurp(ini_), before);
+  EXPECT_EQ(readFile(ini_), before);
 }
 
 TEST_F(ProfileFiles, AWriteCutShortLeavesTheOriginalWhole) {
   // A file size limit stands in for a full disk: the temporary file cannot take the bytes.
   const std::string before = "[RESULT]\r\nlastrun=old\r\n";
-  put(ini_, before);
+  writeFile(ini_, before);
   EXPECT_TRUE(unprivileged([&] {
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{4096, 4096};
     ::setrlimit(RLIMIT_FSIZE, &limit);
     return !writeProfileString("RESULT"s, "big"s, std::string(100000, 'x'), ini_);
   }));
-  EXPECT_EQ(slurp(ini_), before);
+  EXPECT_EQ(readFile(ini_), before);
   EXPECT_EQ(folder(dir_), std::vector<std::string>{"backup.ini"});
 }
 
 TEST_F(ProfileFiles, AWriteKeepsTheFilesModeAndLinks) {
-  put(ini_, "[a]\nk=1\n");
+  writeFile(ini_, "[a]\nk=1\n");
   ::chmod(ini_.c_str(), 0640);
   const std::string link = dir_ + "/link.ini";
   ASSERT_EQ(::symlink(ini_.c_str(), link.c_str()), 0);
   EXPECT_TRUE(writeProfileString("a"s, "k"s, "2"s, link));
-  EXPECT_EQ(slurp(ini_), "[a]\nk=2\n");
+  EXPECT_EQ(readFile(ini_), "[a]\nk=2\n");
   struct stat st {};
   ::lstat(link.c_str(), &st);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
@@ -240,12 +226,12 @@ TEST_F(ProfileFiles, TheSystemProfileIsWinIniInTheConfigurationFolder) {
   const std::string config = dir_ + "/config";
   ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
   EXPECT_TRUE(writeProfileString("windows"s, "k"s, "v"s, null));  // creates the folder
-  EXPECT_EQ(slurp(config + "/win.ini"), "[windows]\r\nk=v\r\n");
+  EXPECT_EQ(readFile(config + "/win.ini"), "[windows]\r\nk=v\r\n");
   EXPECT_EQ(readProfileString("WINDOWS"s, "k"s, ""s, 4095, null), "v");
   EXPECT_EQ(readProfileString("WINDOWS"s, "k"s, ""s, 4095, ""s), "v");
   // A name without a folder is looked for beside it.
   EXPECT_TRUE(writeProfileString("s"s, "k"s, "1"s, "other.ini"s));
-  EXPECT_EQ(slurp(config + "/other.ini"), "[s]\r\nk=1\r\n");
+  EXPECT_EQ(readFile(config + "/other.ini"), "[s]\r\nk=1\r\n");
   if (old)
     ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
   else
@@ -254,32 +240,22 @@ TEST_F(ProfileFiles, TheSystemProfileIsWinIniInTheConfigurationFolder) {
 
 // Bad input on disk: read without a crash; a rewrite loses none of the other lines.
 TEST_F(ProfileFiles, BadFilesAreReadAndRewrittenWithoutLosingLines) {
-  std::mt19937 random(7);
-  std::string junk;
-  for (int i = 0; i < 50000; ++i) junk += static_cast<char>(random() & 0xff);
   const std::vector<std::string> files = {
-      junk, "[CONFIG]\r\nprincipal.data=D:\\x\r\n[RESULT]\r\nlastrun=old",
+      test::randomBytes(7, 50000), "[CONFIG]\r\nprincipal.data=D:\\x\r\n[RESULT]\r\nlastrun=old",
       "[CONFIG]\r\na=1\nb=2\r\n[RESULT]\nlastrun=x\r\n",
       "[CONFIG]\r\nbig=" + std::string(1 << 20, 'y') + "\r\n[RESULT]\r\nlastrun=\r\n",
       "[RESULT\r\nlastrun=a\r\n[CONFIG\r\nb=2\r\n"};
   for (const auto& before : files) {
-    put(ini_, before);
+    writeFile(ini_, before);
     (void)readProfileString("RESULT"s, "lastrun"s, ""s, 4095, ini_);
     (void)readProfileString(null, null, ""s, 4095, ini_);
     (void)readProfileSectionNames(4095, ini_);
     ASSERT_TRUE(writeProfileString("RESULT"s, "lastrun"s, "done"s, ini_));
-    const std::string after = slurp(ini_);
+    const std::string after = readFile(ini_);
     EXPECT_EQ(readProfileString("RESULT"s, "lastrun"s, ""s, 4095, ini_), "done");
     // Everything before and after the one changed or added line is the same.
-    std::size_t head = 0;
-    while (head < before.size() && head < after.size() && before[head] == after[head]) ++head;
-    std::size_t tail = 0;
-    while (tail < before.size() - head && tail < after.size() - head &&
-           before[before.size() - 1 - tail] == after[after.size() - 1 - tail]) {
-      ++tail;
-    }
-    const std::string lost = before.substr(head, before.size() - head - tail);
-    EXPECT_EQ(lost.find_first_of("\r\n"), std::string::npos) << "more than one line changed";
+    EXPECT_EQ(test::replacedPart(before, after).find_first_of("\r\n"), std::string::npos)
+        << "more than one line changed";
   }
 }
 

@@ -38,6 +38,8 @@
 #include <random>
 
 #include "platform/posix/profile_engine.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qb::platform {
 namespace {
@@ -45,28 +47,7 @@ namespace {
 using namespace std::string_literals;
 using Name = ProfileDocument::Name;
 
-std::string tempFolder() {
-  char path[MAX_PATH];
-  const DWORD n = GetTempPathA(MAX_PATH, path);
-  return std::string(path, n);
-}
-
-std::string readFile(const std::string& name) {
-  std::string bytes;
-  if (FILE* f = std::fopen(name.c_str(), "rb")) {
-    char chunk[65536];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
-    std::fclose(f);
-  }
-  return bytes;
-}
-
-void writeFile(const std::string& name, const std::string& bytes) {
-  FILE* f = std::fopen(name.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  std::fwrite(bytes.data(), 1, bytes.size(), f);
-  std::fclose(f);
-}
+using test::readFile;
 
 // The bytes for a person to read: control bytes escaped, one line per line, long lines shortened.
 std::string visible(const std::string& bytes) {
@@ -158,7 +139,7 @@ class Pair {
       : file_(file), unicode_(encoding != Encoding::kAnsi) {
     DeleteFileA(file_.c_str());
     const std::string bytes = start ? stored(ours(*start), encoding) : "";
-    if (start) writeFile(file_, bytes);
+    if (start) [&] { ASSERT_TRUE(test::writeFile(file_, bytes)); }();
     ours_ = ProfileDocument(bytes);
   }
   ~Pair() { DeleteFileA(file_.c_str()); }
@@ -453,8 +434,8 @@ void runScenario(Generator& g, const std::string& file, int scenario, bool canon
 }
 
 TEST(ProfileDifferential, AgreesWithTheSystemThroughThousandsOfOperations) {
-  const std::string file =
-      tempFolder() + "qb_profile_diff_" + std::to_string(GetCurrentProcessId()) + ".ini";
+  const test::ScratchFolder scratch("qb_profile_diff");
+  const std::string file = scratch / "profile.ini";
   Tally tally;
   for (unsigned seed : {1u, 2u, 3u, 20160416u}) {
     Generator g(seed);
@@ -471,8 +452,8 @@ TEST(ProfileDifferential, AgreesWithTheSystemThroughThousandsOfOperations) {
 }
 
 TEST(ProfileDifferential, AgreesOnUnicodeFiles) {
-  const std::string file =
-      tempFolder() + "qb_profile_unicode_" + std::to_string(GetCurrentProcessId()) + ".ini";
+  const test::ScratchFolder scratch("qb_profile_unicode");
+  const std::string file = scratch / "profile.ini";
   const std::pair<Encoding, const char*> encodings[] = {{Encoding::kUtf16Le, "UTF-16LE"},
                                                         {Encoding::kUtf16Be, "UTF-16BE"},
                                                         {Encoding::kUtf8, "UTF-8"}};
@@ -494,8 +475,8 @@ TEST(ProfileDifferential, AgreesOnUnicodeFiles) {
 }
 
 TEST(ProfileDifferential, KnownDifferences) {
-  const std::string file =
-      tempFolder() + "qb_profile_known_" + std::to_string(GetCurrentProcessId()) + ".ini";
+  const test::ScratchFolder scratch("qb_profile_known");
+  const std::string file = scratch / "profile.ini";
   {  // 1. untouched lines
     Pair p(file, "; note\n\n[a]\n  x = 1  \n"s);
     p.systemWrite("a"s, "y"s, "2"s);
