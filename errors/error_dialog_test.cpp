@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "process/sysrefresh.h"
 #include "runtime/quit.h"
+#include "runtime/windowing_state.h"
 
 namespace qb {
 namespace {

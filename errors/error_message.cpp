@@ -1,6 +1,6 @@
 #include "errors/error_message.h"
 
-#include "settings/cvaltochar.h"
+#include "runtime/cvaltochar.h"
 
 namespace qb {
 

@@ -1,9 +1,9 @@
 #include "errors/errorsys.h"
 
-#include "errors/neterr.h"
 #include "errors/report.h"
 #include "errors/report_file.h"
 #include "runtime/frames.h"
+#include "runtime/neterr.h"
 
 namespace qb {
 

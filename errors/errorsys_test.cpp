@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <list>
 
-#include "errors/neterr.h"
 #include "errors/report_file.h"
 #include "platform/files.h"
 #include "runtime/frames.h"
+#include "runtime/neterr.h"
 #include "runtime/quit.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scratch_folder.h"

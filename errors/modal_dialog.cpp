@@ -1,6 +1,6 @@
 #include "errors/modal_dialog.h"
 
-#include "process/sysrefresh.h"
+#include "runtime/windowing_state.h"
 
 namespace qb {
 

@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "errors/error_message.h"
-#include "errors/probes.h"
 #include "platform/clock.h"
+#include "probes/probes.h"
 #include "runtime/classes.h"
+#include "runtime/cvaltochar.h"
 #include "runtime/frames.h"
-#include "settings/cvaltochar.h"
 
 namespace qb {
 

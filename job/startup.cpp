@@ -1,11 +1,11 @@
 #include "job/startup.h"
 
 #include "errors/errorsys.h"
-#include "errors/start_stamp.h"
 #include "job/command_line.h"
 #include "job/job_state.h"
 #include "job/testit.h"
 #include "platform/module.h"
+#include "probes/start_stamp.h"
 #include "runtime/quit.h"
 
 namespace qb {

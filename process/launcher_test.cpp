@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "process/sysrefresh.h"
+#include "runtime/windowing_state.h"
 
 namespace qb {
 namespace {

@@ -4,6 +4,7 @@
 
 #include "process/launcher.h"
 #include "process/sysrefresh.h"
+#include "runtime/windowing_state.h"
 #include "tests/support/scratch_folder.h"
 
 namespace qb {

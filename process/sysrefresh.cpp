@@ -1,11 +1,9 @@
 #include "process/sysrefresh.h"
 
-namespace qb {
+#include "platform/message_pump.h"
+#include "runtime/windowing_state.h"
 
-platform::WindowingState& windowingState() {
-  static platform::WindowingState state;
-  return state;
-}
+namespace qb {
 
 bool SYSREFRESH() {
   // The accelerator table is out of use while messages are dispatched: a handler that pumps

@@ -3,7 +3,7 @@
 #include <cctype>
 
 #include "runtime/classes.h"
-#include "settings/cvaltochar.h"
+#include "runtime/cvaltochar.h"
 #include "settings/profile.h"
 
 namespace qb {

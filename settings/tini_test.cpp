@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "runtime/classes.h"
-#include "settings/cvaltochar.h"
+#include "runtime/cvaltochar.h"
 #include "settings/profile.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scratch_folder.h"

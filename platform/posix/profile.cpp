@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "platform/posix/profile_engine.h"
+#include "platform/profile_engine.h"
 
 namespace qb::platform {
 

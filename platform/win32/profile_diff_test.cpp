@@ -37,7 +37,7 @@
 #include <cstdio>
 #include <random>
 
-#include "platform/posix/profile_engine.h"
+#include "platform/profile_engine.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scratch_folder.h"
 

@@ -1,4 +1,4 @@
-#include "errors/neterr.h"
+#include "runtime/neterr.h"
 
 namespace qb {
 

@@ -1,10 +1,10 @@
-#include "errors/probes.h"
+#include "probes/probes.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
 
-#include "errors/treg32.h"
+#include "probes/treg32.h"
 
 namespace qb {
 namespace {

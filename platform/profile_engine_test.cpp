@@ -1,4 +1,4 @@
-#include "platform/posix/profile_engine.h"
+#include "platform/profile_engine.h"
 
 #include <gtest/gtest.h>
 

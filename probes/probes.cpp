@@ -1,10 +1,10 @@
-#include "errors/probes.h"
+#include "probes/probes.h"
 
-#include "errors/probe_rules.h"
-#include "errors/start_stamp.h"
-#include "errors/treg32.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "probes/probe_rules.h"
+#include "probes/start_stamp.h"
+#include "probes/treg32.h"
 
 namespace qb {
 

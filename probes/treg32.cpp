@@ -1,4 +1,4 @@
-#include "errors/treg32.h"
+#include "probes/treg32.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "errors/probe_rules.h"
+#include "probes/probe_rules.h"
 
 #include <algorithm>
 #include <cmath>

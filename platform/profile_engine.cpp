@@ -1,8 +1,8 @@
-#include "platform/posix/profile_engine.h"
+#include "platform/profile_engine.h"
 
 #include <algorithm>
 
-#include "platform/posix/utf16.h"
+#include "platform/utf16.h"
 
 namespace qb::platform {
 

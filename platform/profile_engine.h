@@ -7,7 +7,7 @@
 // Rules:
 // - A file that begins with the byte order mark FF FE (UTF-16 little-endian) or FE FF (big-endian)
 //   is UTF-16 and stays so: its text is converted to the program's 8-bit text and back as
-//   platform/posix/utf16.h says, and an odd last byte stays where it is. A UTF-8 mark is kept and
+//   platform/utf16.h says, and an odd last byte stays where it is. A UTF-8 mark is kept and
 //   skipped; UTF-8 is the program's 8-bit text already. Any other file is 8-bit text.
 // - Lines end at CR LF, LF or a lone CR. Blanks are space, tab, VT, FF and ^Z; they are trimmed
 //   around every line, name and value.

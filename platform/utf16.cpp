@@ -1,4 +1,4 @@
-#include "platform/posix/utf16.h"
+#include "platform/utf16.h"
 
 namespace qb::platform {
 

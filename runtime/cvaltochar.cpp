@@ -1,4 +1,4 @@
-#include "settings/cvaltochar.h"
+#include "runtime/cvaltochar.h"
 
 #include <array>
 #include <charconv>

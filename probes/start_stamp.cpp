@@ -1,4 +1,4 @@
-#include "errors/start_stamp.h"
+#include "probes/start_stamp.h"
 
 #include "platform/clock.h"
 #include "runtime/value.h"

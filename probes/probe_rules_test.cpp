@@ -1,4 +1,4 @@
-#include "errors/probe_rules.h"
+#include "probes/probe_rules.h"
 
 #include <gtest/gtest.h>
 
