@@ -30,7 +30,7 @@ std::vector<Value> procedureArguments(const std::vector<std::string>& slots) {
 
 int startProcess(std::vector<std::string> arguments) {
   auto& slots = vectorSlot();
-  slots.assign(1, platform::modulePath());
+  slots.assign(1, platform::executablePath());
   slots.insert(slots.end(), arguments.begin(), arguments.end());
 
   const std::vector<Value> params = procedureArguments(slots);

@@ -1,11 +1,16 @@
 #pragma once
 // The running executable as the operating system knows it.
 
+#include <cstdint>
 #include <string>
 
 namespace qb::platform {
 
-// Full path of the running executable in the system's ANSI code page; "" when unknown.
-std::string modulePath();
+// The executable's module handle (its load address).
+std::uintptr_t moduleHandle();
+
+// Full path of the running executable in the system's ANSI code page, at most 259 bytes; "" when
+// unknown.
+std::string executablePath();
 
 }  // namespace qb::platform

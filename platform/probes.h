@@ -1,18 +1,11 @@
 #pragma once
-// Facts about the machine and the running program that the error report describes.
+// Facts about the machine that the error report describes.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace qb::platform {
-
-// The running executable's module handle (its load address).
-std::uintptr_t moduleHandle();
-
-// The full path of the module's file as the system returns it into a buffer of `capacity` bytes
-// (NUL included); "" when unknown.
-std::string moduleFileName(std::uintptr_t module, std::uint32_t capacity);
 
 // The high-resolution counter: ticks per second (0 without one) and the current tick.
 std::int64_t counterFrequency();

@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/module.h"
 #include "probes/probe_rules.h"
 #include "probes/start_stamp.h"
 #include "probes/treg32.h"
@@ -13,8 +14,9 @@ double GETINSTANCE() {
   return static_cast<double>(instance);
 }
 
-std::string GETMODULEFILENAME(double module) {
-  return platform::moduleFileName(static_cast<std::uintptr_t>(module), 249);
+// The program is one module: the only handle it has to ask about is its own.
+std::string GETMODULEFILENAME(double) {
+  return platform::executablePath().substr(0, 248);
 }
 
 std::uint64_t FSIZE(const std::string& name) {

@@ -13,7 +13,7 @@ namespace qb {
 
 // The executable's module handle, asked once.
 double GETINSTANCE();
-// The module's full path, at most 248 characters.
+// The module's full path, cut to its first 248 characters.
 std::string GETMODULEFILENAME(double module);
 // Size of the first file the name (wildcards allowed) matches; 0 when none does.
 std::uint64_t FSIZE(const std::string& name);

@@ -1,10 +1,8 @@
 #include "platform/probes.h"
 
-#include <link.h>
 #include <sys/sysinfo.h>
 #include <sys/utsname.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,26 +12,6 @@
 #endif
 
 namespace qb::platform {
-
-std::uintptr_t moduleHandle() {
-  // The first object the loader lists is the executable; its load address stands for the handle.
-  std::uintptr_t base = 0;
-  dl_iterate_phdr(
-      [](dl_phdr_info* info, std::size_t, void* out) {
-        *static_cast<std::uintptr_t*>(out) = info->dlpi_addr;
-        return 1;
-      },
-      &base);
-  return base;
-}
-
-// The program is a single module: any handle names the executable.
-std::string moduleFileName(std::uintptr_t, std::uint32_t capacity) {
-  std::string path(capacity - 1, '\0');
-  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-  path.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-  return path;
-}
 
 std::int64_t counterFrequency() {
   return 1'000'000'000;

@@ -4,7 +4,11 @@
 
 namespace qb::platform {
 
-std::string modulePath() {
+std::uintptr_t moduleHandle() {
+  return reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
+}
+
+std::string executablePath() {
   wchar_t wide[MAX_PATH + 1];
   const DWORD n = GetModuleFileNameW(nullptr, wide, MAX_PATH + 1);
   if (n == 0 || n > MAX_PATH) return {};

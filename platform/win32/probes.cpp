@@ -7,18 +7,6 @@
 
 namespace qb::platform {
 
-std::uintptr_t moduleHandle() {
-  return reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
-}
-
-std::string moduleFileName(std::uintptr_t module, std::uint32_t capacity) {
-  std::string path(capacity, '\0');
-  const DWORD n = GetModuleFileNameA(reinterpret_cast<HMODULE>(module), path.data(), capacity);
-  // Older systems fill the whole buffer without a NUL when the path is too long.
-  path.resize(std::min<DWORD>(n, capacity - 1));
-  return path;
-}
-
 std::int64_t counterFrequency() {
   LARGE_INTEGER f;
   return QueryPerformanceFrequency(&f) ? f.QuadPart : 0;
