@@ -122,7 +122,7 @@ Value DOBACKUP(BackupHost& host) {
   const std::unique_ptr<platform::ClaimedFile> dumpFile =
       folderFitsCommand(shell, folder.text()) ? claimDumpName() : nullptr;
   if (!dumpFile) {
-    QB_AT(frame);
+    QB_AT(frame);  // tests/report: a run without backup.ini fails here
     recordStatus(OINI, dumpFailed);
     return false;
   }

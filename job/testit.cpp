@@ -29,7 +29,7 @@ void TESTIT(std::span<const Value> arguments) {
 
   QB_AT(frame);
   chooseDestination(arguments);
-  QB_AT(frame);
+  QB_AT(frame);  // tests/report: the call the report's stack goes through
   DOBACKUP();
 }
 

@@ -9,7 +9,9 @@ fixture) under Xvfb, where the error dialog is closed with Escape.
 
 The golden file holds placeholders for what depends on the machine and the moment: path, size,
 elapsed time, date and time (also in DOBACKUP's variables), CPU, memory, system version and
-compiler version. Everything else is compared byte for byte.
+compiler version. Everything else is compared byte for byte. The call stack's line numbers are
+the source's: the golden file names the file, and the line is the one marked there with a
+comment "// tests/report: ", so moving code keeps the test right and a wrong line still fails it.
 """
 import argparse
 import os
@@ -72,6 +74,21 @@ def normalise(data):
         at = end
     out.append(text[at:])
     return "".join(out).encode("latin-1"), values, spans
+
+
+def marked_line(path):
+    """The number of the one line of a source file that carries the report test's mark."""
+    with open(os.path.join(opts.source, path), encoding="utf-8") as f:
+        marked = [n for n, line in enumerate(f, 1) if "// tests/report: " in line]
+    if len(marked) != 1:
+        raise Mismatch(f"{path}: {len(marked)} lines marked for the report test")
+    return marked[0]
+
+
+def with_source_lines(golden):
+    """The golden text with each <LINE path> replaced by the marked line of that file."""
+    return re.sub(rb"<LINE ([^>]+)>", lambda m: str(marked_line(m.group(1).decode())).encode(),
+                  golden)
 
 
 def matches_golden(data, golden):
@@ -143,7 +160,7 @@ class MissingSettingsFile(unittest.TestCase):
         log = os.path.join(cls.cwd, "Error.log")
         cls.report = open(log, "rb").read() if os.path.exists(log) else None
         with open(os.path.join(os.path.dirname(__file__), "missing_ini.golden"), "rb") as f:
-            cls.golden = f.read()
+            cls.golden = with_source_lines(f.read())
 
     def test_report_matches_the_golden_file(self):
         self.assertEqual(self.code, 1, self.stderr)
@@ -175,8 +192,10 @@ class MissingSettingsFile(unittest.TestCase):
             other = b"X" if data[i:i + 1] != b"X" else b"Y"
             self.assertFalse(matches_golden(data[:i] + other + data[i + 1:], self.golden), i)
             self.assertFalse(matches_golden(data[:i] + data[i + 1:], self.golden), i)
+        line = marked_line("job/dobackup.cpp")
         for changed in (data.replace(b"\r\n", b"\n"), data[:-1], data + b"\r\n", data + b"\x1a",
-                        data.replace(b"   DBFNTX\r\n", b"   DBFNTX\r\n   DBFNTX\r\n")):
+                        data.replace(b"   DBFNTX\r\n", b"   DBFNTX\r\n   DBFNTX\r\n"),
+                        data.replace(f"DOBACKUP({line})".encode(), f"DOBACKUP({line + 1})".encode())):
             self.assertFalse(matches_golden(changed, self.golden))
 
     def test_unwritable_current_folder_writes_nothing(self):
