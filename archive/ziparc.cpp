@@ -13,13 +13,14 @@
 #include "platform/files.h"
 #include "runtime/error.h"
 #include "runtime/frames.h"
+#include "runtime/module_state.h"
 
 namespace qb {
 
 namespace {
 constexpr std::size_t kMaxBuffer = 32768;
-std::size_t g_bufferSize = kMaxBuffer;
-std::optional<std::string> g_comment;
+ModuleStatic<std::size_t> g_bufferSize(StateOf::Program, kMaxBuffer);
+ModuleStatic<std::optional<std::string>> g_comment(StateOf::Program);
 
 // One text, or the items of a list; anything else gives nothing.
 std::vector<Value> listOf(const Value& v) {
@@ -197,7 +198,7 @@ Value HB_ZIPFILE(std::span<const Value> params) {
   if (param(params, 6).isText() && !param(params, 6).text().empty())
     how.password = param(params, 6).text();
 
-  std::vector<char> buffer(g_bufferSize);
+  std::vector<char> buffer(*g_bufferSize);
   int ordinal = 1;
   for (const Value& file : files) {
     const auto input = file.isText() ? platform::InputFile::open(file.text()) : nullptr;
@@ -206,22 +207,22 @@ Value HB_ZIPFILE(std::span<const Value> params) {
     callBack(how.perFile, {file, ordinal++});
     packFile(*archive, file, *input, how, buffer);
   }
-  archive->close(g_comment ? &*g_comment : nullptr);
+  archive->close(*g_comment ? &**g_comment : nullptr);
   return true;
 }
 
 Value HB_SETBUFFER(std::span<const Value> params) {
   const Value& size = param(params, 3);
   if (size.isNumber() && size.number() >= 1)
-    g_bufferSize =
+    *g_bufferSize =
         static_cast<std::size_t>(std::min(size.number(), static_cast<double>(kMaxBuffer)));
   return {};
 }
 
 Value HB_SETZIPCOMMENT(std::span<const Value> params) {
   const Value& comment = param(params, 1);
-  if (comment.isNil()) g_comment.reset();
-  if (comment.isText()) g_comment = comment.text();
+  if (comment.isNil()) g_comment->reset();
+  if (comment.isText()) *g_comment = comment.text();
   return {};
 }
 

@@ -8,6 +8,7 @@
 #include "errors/report_file.h"
 #include "platform/files.h"
 #include "runtime/frames.h"
+#include "runtime/module_state.h"
 #include "runtime/neterr.h"
 #include "runtime/quit.h"
 #include "tests/support/file_bytes.h"
@@ -39,22 +40,16 @@ ErrorRef record(int gencode, int oscode, int flags, const char* description = ""
 class Handler : public ::testing::Test {
  protected:
   void SetUp() override {
-    previousPath_ = SETERRORPATH(dir_.string() + platform::pathSeparator());
+    SETERRORPATH(dir_.string() + platform::pathSeparator());
     g_shown.clear();
     ERRORSYS(takeDefault);
   }
-  void TearDown() override {
-    setErrorHook(nullptr);
-    SETERRORPATH(previousPath_);
-    NETERR(false);
-    ERRORLEVEL(0);
-  }
+  void TearDown() override { resetModuleState(); }
   fs::path log() const { return dir_ / "Error.log"; }
   std::string logText() const { return test::readFile(log().string()); }
 
   test::ScratchFolder scratch_{"qb_errorsys"};
   fs::path dir_ = scratch_.path();
-  std::string previousPath_;
 };
 
 TEST_F(Handler, SettlesZeroDivisorRefusedOpenAndAppendLockSilently) {

@@ -8,15 +8,12 @@
 #include "runtime/classes.h"
 #include "runtime/cvaltochar.h"
 #include "runtime/frames.h"
+#include "runtime/module_state.h"
 
 namespace qb {
 
 namespace {
 constexpr int kFirstLevel = 2, kLastLevel = 73;
-
-// The module-level state of the program: the job's destination name, number and base folder,
-// the report folder prefix, the start stamp and the kept module handle.
-constexpr int NSTATICS = 6;
 
 const char* const kDrivers[] = {"DBF", "DBFFPT", "DBFBLOB", "DBFNTX"};
 
@@ -115,7 +112,7 @@ void classes(Lines& out) {
 
 void memory(Lines& out) {
   out.heading("Memory Analysis");
-  out << "      " + std::to_string(NSTATICS) + " Static variables"
+  out << "      " + std::to_string(NSTATICS()) + " Static variables"
       << ""
       << "   Dynamic memory consume:"
       << "      Actual  Value: " + rightAligned(MEMUSED(), 10) + " bytes"

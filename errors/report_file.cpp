@@ -1,16 +1,14 @@
 #include "errors/report_file.h"
 
 #include "platform/files.h"
+#include "runtime/module_state.h"
 
 namespace qb {
 
 namespace {
 struct BreakRequest {};
 
-std::string& prefix() {
-  static std::string folder = std::string(".") + platform::pathSeparator();
-  return folder;
-}
+ModuleStatic<std::string> g_prefix(StateOf::Program, std::string(".") + platform::pathSeparator());
 
 class HookSwap {
  public:
@@ -25,12 +23,12 @@ class HookSwap {
 }  // namespace
 
 std::string SETERRORPATH() {
-  return prefix();
+  return *g_prefix;
 }
 
 std::string SETERRORPATH(const Value& folder) {
-  std::string previous = prefix();
-  if (folder.isText()) prefix() = folder.text();
+  std::string previous = *g_prefix;
+  if (folder.isText()) *g_prefix = folder.text();
   return previous;
 }
 
@@ -48,7 +46,7 @@ void underBreakHook(const std::function<void()>& body) {
 }
 
 void writeErrorLog(const std::string& report) {
-  underBreakHook([&] { platform::writeNewFile(prefix() + "Error.log", report + '\x1A'); });
+  underBreakHook([&] { platform::writeNewFile(*g_prefix + "Error.log", report + '\x1A'); });
 }
 
 }  // namespace qb

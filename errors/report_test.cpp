@@ -7,6 +7,7 @@
 #include "errors/error_message.h"
 #include "runtime/classes.h"
 #include "runtime/frames.h"
+#include "runtime/module_state.h"
 
 namespace qb {
 namespace {
@@ -85,7 +86,9 @@ TEST(Report, EverySectionByteForByte) {
       "\r\nClasses in use:\r\n===============\r\n" +
       classes +
       "\r\nMemory Analysis\r\n===============\r\n"
-      "      6 Static variables\r\n\r\n"
+      "      " +
+      std::to_string(NSTATICS()) +
+      " Static variables\r\n\r\n"
       "   Dynamic memory consume:\r\n"
       "      Actual  Value:          0 bytes\r\n"
       "      Highest Value:          0 bytes\r\n";

@@ -49,7 +49,7 @@ Value DOBACKUP(BackupHost& host) {
                &timestamp, &previousStatus, &primaryFolder, &secondaryFolder});
   std::shared_ptr<TIni> OINI;
   std::string CCOMMAND, CSQL, CZIP;
-  const JobState& job = jobState();
+  const JobState job = jobState();
   const platform::Shell shell = platform::commandShell();
 
   // Everything one clock reading gives: date, time, base name, timestamp.

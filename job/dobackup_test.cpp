@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "runtime/error.h"
 #include "runtime/frames.h"
+#include "runtime/module_state.h"
 #include "runtime/quit.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scratch_folder.h"
@@ -68,10 +69,9 @@ class BackupRun : public testing::Test {
     dest_ = (root_ / "dest").string();
     ini_ = (root_ / "app" / "backup.ini").string();
     writeFile(ini_, "[CONFIG]\nprincipal.data=" + dest_ + "\n");
-    resetJobState();
-    jobState() = {"principal", 1, (root_ / "app").string() + platform::pathSeparator()};
+    setJobState({"principal", 1, (root_ / "app").string() + platform::pathSeparator()});
   }
-  void TearDown() override { resetJobState(); }
+  void TearDown() override { resetModuleState(); }
   std::string named(int second, const char* extension) const {
     return dest_ + platform::pathSeparator() + "resp_quolmer_2016_4_16_0136" +
            std::to_string(second) + extension;

@@ -11,8 +11,7 @@ struct JobState {
   std::string baseFolder;       // the executable's folder, ending with its separator
 };
 
-JobState& jobState();
-// The module state at its initial, empty values (start-up step 1).
-void resetJobState();
+JobState jobState();
+void setJobState(const JobState& state);
 
 }  // namespace qb

@@ -2,24 +2,14 @@
 
 #include "errors/errorsys.h"
 #include "job/command_line.h"
-#include "job/job_state.h"
 #include "job/testit.h"
 #include "platform/module.h"
 #include "probes/start_stamp.h"
+#include "runtime/argument_vector.h"
+#include "runtime/module_state.h"
 #include "runtime/quit.h"
 
 namespace qb {
-
-namespace {
-std::vector<std::string>& vectorSlot() {
-  static std::vector<std::string> slots;
-  return slots;
-}
-}  // namespace
-
-const std::vector<std::string>& argumentVector() {
-  return vectorSlot();
-}
 
 std::vector<Value> procedureArguments(const std::vector<std::string>& slots) {
   std::vector<Value> params;
@@ -29,13 +19,12 @@ std::vector<Value> procedureArguments(const std::vector<std::string>& slots) {
 }
 
 int startProcess(std::vector<std::string> arguments) {
-  auto& slots = vectorSlot();
-  slots.assign(1, platform::executablePath());
-  slots.insert(slots.end(), arguments.begin(), arguments.end());
+  resetModuleState();
+  arguments.insert(arguments.begin(), platform::executablePath());
+  setArgumentVector(std::move(arguments));
 
-  const std::vector<Value> params = procedureArguments(slots);
+  const std::vector<Value> params = procedureArguments(argumentVector());
   try {
-    resetJobState();
     ERRORSYS();
     recordStartStamp();
     TESTIT(params);

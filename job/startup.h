@@ -8,9 +8,6 @@
 
 namespace qb {
 
-// The argument vector: slot 0 the executable's full path, then the arguments as split.
-const std::vector<std::string>& argumentVector();
-
 // The arguments TESTIT receives: slots 1 on of the vector, runtime switches left out.
 std::vector<Value> procedureArguments(const std::vector<std::string>& slots);
 

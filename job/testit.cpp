@@ -2,7 +2,7 @@
 
 #include "job/dobackup.h"
 #include "job/job_state.h"
-#include "job/startup.h"
+#include "runtime/argument_vector.h"
 #include "runtime/frames.h"
 
 namespace qb {
@@ -13,12 +13,10 @@ std::string folderOf(const std::string& path) {
 }
 
 void chooseDestination(std::span<const Value> arguments) {
-  JobState& job = jobState();
-  job.baseFolder = folderOf(argumentVector().empty() ? std::string() : argumentVector()[0]);
   const bool secondary = !arguments.empty() && arguments[0].isText() &&
                          (arguments[0].text() == "secundario" || arguments[0].text() == "2");
-  job.destinationName = secondary ? "secundario" : "principal";
-  job.destinationNumber = secondary ? 2 : 1;
+  setJobState({secondary ? "secundario" : "principal", secondary ? 2 : 1,
+               folderOf(argumentVector().empty() ? std::string() : argumentVector()[0])});
 }
 
 void TESTIT(std::span<const Value> arguments) {

@@ -5,6 +5,7 @@
 #include "job/command_line.h"
 #include "job/job_state.h"
 #include "job/startup.h"
+#include "runtime/module_state.h"
 
 namespace qb {
 namespace {
@@ -33,7 +34,7 @@ TEST(ChooseDestination, ByExactText) {
       {{}, "principal", 1},
   };
   for (const auto& c : cases) {
-    resetJobState();
+    resetModuleState();
     chooseDestination(c.args);
     EXPECT_EQ(jobState().destinationName, c.name) << (c.args.empty() ? "(none)" : c.args[0].text());
     EXPECT_EQ(jobState().destinationNumber, c.number);
@@ -57,7 +58,7 @@ TEST(StartUp, RuntimeSwitchesNeverReachTheProcedure) {
     slots.insert(slots.begin(), "C:\\Apps\\prog.exe");
     const std::vector<Value> params = procedureArguments(slots);
     for (const Value& p : params) EXPECT_FALSE(isRuntimeSwitch(p.text())) << line;
-    resetJobState();
+    resetModuleState();
     chooseDestination(params);
     EXPECT_EQ(jobState().destinationName, name) << line;
   }

@@ -1,17 +1,24 @@
 #include "probes/probes.h"
 
+#include <optional>
+
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/module.h"
 #include "probes/probe_rules.h"
 #include "probes/start_stamp.h"
 #include "probes/treg32.h"
+#include "runtime/module_state.h"
 
 namespace qb {
 
+namespace {
+ModuleStatic<std::optional<std::uintptr_t>> g_instance(StateOf::Program);
+}
+
 double GETINSTANCE() {
-  static const std::uintptr_t instance = platform::moduleHandle();
-  return static_cast<double>(instance);
+  if (!*g_instance) *g_instance = platform::moduleHandle();
+  return static_cast<double>(**g_instance);
 }
 
 // The program is one module: the only handle it has to ask about is its own.

@@ -4,6 +4,7 @@
 
 #include "process/launcher.h"
 #include "process/sysrefresh.h"
+#include "runtime/module_state.h"
 #include "runtime/windowing_state.h"
 #include "tests/support/scratch_folder.h"
 
@@ -121,7 +122,7 @@ class Pump : public testing::Test {
     g_seen = {};
   }
   void TearDown() override {
-    windowingState() = {};
+    resetModuleState();
     DestroyAcceleratorTable(table_);
     DestroyWindow(hwnd_);
     while (quitPending()) {

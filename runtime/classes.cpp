@@ -3,24 +3,23 @@
 #include <algorithm>
 #include <vector>
 
+#include "runtime/module_state.h"
+
 namespace qb {
 
 namespace {
-std::vector<std::string>& registry() {
-  static std::vector<std::string> names;
-  return names;
+ModuleStatic<std::vector<std::string>> g_names(StateOf::Runtime);
 }
-}  // namespace
 
 int registerClass(const std::string& name) {
-  auto& names = registry();
+  auto& names = *g_names;
   auto it = std::find(names.begin(), names.end(), name);
   if (it == names.end()) it = names.insert(names.end(), name);
   return static_cast<int>(it - names.begin()) + 1;
 }
 
 std::string className(int handle) {
-  const auto& names = registry();
+  const auto& names = *g_names;
   return handle >= 1 && handle <= static_cast<int>(names.size()) ? names[handle - 1]
                                                                  : std::string();
 }

@@ -4,15 +4,13 @@
 
 #include "platform/console.h"
 #include "runtime/classes.h"
+#include "runtime/module_state.h"
 #include "runtime/quit.h"
 
 namespace qb {
 
 namespace {
-ErrorHook& hookSlot() {
-  static ErrorHook hook;
-  return hook;
-}
+ModuleStatic<ErrorHook> g_hook(StateOf::Runtime);
 int g_nesting = 0;
 constexpr int kMaxNesting = 8;
 
@@ -83,13 +81,13 @@ const std::string& genericDescription(int gencode) {
 }
 
 ErrorHook setErrorHook(ErrorHook hook) {
-  ErrorHook previous = std::move(hookSlot());
-  hookSlot() = std::move(hook);
+  ErrorHook previous = std::move(*g_hook);
+  *g_hook = std::move(hook);
   return previous;
 }
 
 const ErrorHook& errorHook() {
-  return hookSlot();
+  return *g_hook;
 }
 
 void unrecoverableError(const std::string& message) {

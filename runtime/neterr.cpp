@@ -1,16 +1,18 @@
 #include "runtime/neterr.h"
 
+#include "runtime/module_state.h"
+
 namespace qb {
 
 namespace {
-bool g_netErr = false;
+ModuleStatic<bool> g_netErr(StateOf::Runtime, false);
 }
 
 bool NETERR() {
-  return g_netErr;
+  return *g_netErr;
 }
 void NETERR(bool failed) {
-  g_netErr = failed;
+  *g_netErr = failed;
 }
 
 }  // namespace qb

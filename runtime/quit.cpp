@@ -1,16 +1,18 @@
 #include "runtime/quit.h"
 
+#include "runtime/module_state.h"
+
 namespace qb {
 
 namespace {
-int g_errorLevel = 0;
+ModuleStatic<int> g_errorLevel(StateOf::Runtime);
 }
 
 int ERRORLEVEL() {
-  return g_errorLevel;
+  return *g_errorLevel;
 }
 void ERRORLEVEL(int level) {
-  g_errorLevel = level;
+  *g_errorLevel = level;
 }
 void QUIT() {
   throw QuitRequest{};

@@ -1,10 +1,15 @@
 #include "runtime/windowing_state.h"
 
+#include "runtime/module_state.h"
+
 namespace qb {
 
+namespace {
+ModuleStatic<platform::WindowingState> g_state(StateOf::Runtime);
+}
+
 platform::WindowingState& windowingState() {
-  static platform::WindowingState state;
-  return state;
+  return *g_state;
 }
 
 }  // namespace qb
