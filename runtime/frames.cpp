@@ -16,9 +16,17 @@ const Frame* at(int level) {
   return frames[frames.size() - 1 - level];
 }
 
-Value item(const std::vector<const Value*>& values, int index) {
-  if (index < 1 || index > static_cast<int>(values.size())) return {};
-  return *values[index - 1];
+// A frame's arguments or its further variables.
+using Values = const std::vector<const Value*>& (Frame::*)() const;
+
+int countAt(int level, Values values) {
+  const Frame* f = at(level);
+  return f ? static_cast<int>((f->*values)().size()) : 0;
+}
+
+Value itemAt(int level, Values values, int index) {
+  if (index < 1 || index > countAt(level, values)) return {};
+  return *(at(level)->*values)()[static_cast<std::size_t>(index - 1)];
 }
 }  // namespace
 
@@ -58,20 +66,16 @@ int PROCLINE(int level) {
   return f ? f->line() : 0;
 }
 int PARAMCOUNT(int level) {
-  const Frame* f = at(level);
-  return f ? static_cast<int>(f->arguments().size()) : 0;
+  return countAt(level, &Frame::arguments);
 }
 Value GETPARAM(int level, int index) {
-  const Frame* f = at(level);
-  return f ? item(f->arguments(), index) : Value();
+  return itemAt(level, &Frame::arguments, index);
 }
 int LOCALCOUNT(int level) {
-  const Frame* f = at(level);
-  return f ? static_cast<int>(f->variables().size()) : 0;
+  return countAt(level, &Frame::variables);
 }
 Value GETLOCAL(int level, int index) {
-  const Frame* f = at(level);
-  return f ? item(f->variables(), index) : Value();
+  return itemAt(level, &Frame::variables, index);
 }
 
 }  // namespace qb
