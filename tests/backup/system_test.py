@@ -583,21 +583,35 @@ class BackupRun(unittest.TestCase):
                 self.assertEqual(os.stat(ini).st_ino, inode)
 
 
-def main():
-    global opts, host
+def arguments(*required):
+    """The options of a system test script: the target, then the script's own, each required."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--target", choices=["native", "win32"], required=True)
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--client", required=True)
-    parser.add_argument("--source", required=True)
-    opts, rest = parser.parse_known_args()
-    if opts.target == "native" and os.environ.get("QB_BACKUP_NAMESPACE") != "1":
-        if os.geteuid() != 0:
-            print("needs root for a private mount namespace")
-            return 77
-        os.environ["QB_BACKUP_NAMESPACE"] = "1"
-        return subprocess.run(["unshare", "-m", "sh", "-c", 'mount -t tmpfs tmpfs /opt && exec "$@"',
-                               "sh", sys.executable, *sys.argv]).returncode
+    for name in required:
+        parser.add_argument(f"--{name}", required=True)
+    return parser
+
+
+def needs_private_opt():
+    """True in a native run not yet in a mount namespace of its own with an empty /opt."""
+    return opts.target == "native" and "QB_PRIVATE_OPT" not in os.environ
+
+
+def again_with_private_opt():
+    """This script run again where /opt is a tmpfs of its own mount namespace; its exit code."""
+    if os.geteuid() != 0:
+        print("needs root for a private mount namespace")
+        return 77
+    mount = 'mount -t tmpfs tmpfs /opt && QB_PRIVATE_OPT=1 exec "$@"'
+    again = ["unshare", "-m", "sh", "-c", mount, "sh", sys.executable, *sys.argv]
+    return subprocess.run(again).returncode
+
+
+def main():
+    global opts, host
+    opts, rest = arguments("program", "client", "source").parse_known_args()
+    if needs_private_opt():
+        return again_with_private_opt()
     host = Native() if opts.target == "native" else Win32()
     return 0 if unittest.main(argv=[sys.argv[0], "-v", *rest], exit=False).result.wasSuccessful() else 1
 

@@ -10,7 +10,6 @@ README.md and through `systemd-analyze verify`.
 
 Exit code 77 (skipped) when the package of this version is not in dist/: scripts/release makes it.
 """
-import argparse
 import os
 import re
 import shutil
@@ -271,32 +270,17 @@ class Linux(Installed):
         self.assertEqual((verified.returncode, verified.stdout + verified.stderr), (0, ""))
 
 
-def again_with_private_opt():
-    """This script run again where /opt is a tmpfs of its own mount namespace; its exit code."""
-    if os.geteuid() != 0:
-        print("needs root for a private mount namespace")
-        return 77
-    mount = 'mount -t tmpfs tmpfs /opt && QB_PRIVATE_OPT=1 exec "$@"'
-    again = ["unshare", "-m", "sh", "-c", mount, "sh", sys.executable, *sys.argv]
-    return subprocess.run(again).returncode
-
-
 def main():
     global opts, host
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--target", choices=["native", "win32"], required=True)
-    parser.add_argument("--archive", required=True)
-    parser.add_argument("--version", required=True)
-    parser.add_argument("--client", required=True)
-    parser.add_argument("--source", required=True)
+    parser = system_test.arguments("archive", "version", "client", "source")
     parser.add_argument("--reader")
     opts = parser.parse_args()
+    system_test.opts = opts
     if not os.path.exists(opts.archive):
         print(f"{opts.archive} is not there: scripts/release makes it")
         return 77
-    if opts.target == "native" and "QB_PRIVATE_OPT" not in os.environ:
-        return again_with_private_opt()
-    system_test.opts = opts
+    if system_test.needs_private_opt():
+        return system_test.again_with_private_opt()
     host = system_test.Native() if opts.target == "native" else system_test.Win32()
     system_test.host = host
     case = Windows if opts.target == "win32" else Linux

@@ -13,7 +13,6 @@ compiler version. Everything else is compared byte for byte. The call stack's li
 the source's: the golden file names the file, and the line is the one marked there with a
 comment "// tests/report: ", so moving code keeps the test right and a wrong line still fails it.
 """
-import argparse
 import os
 import re
 import shlex
@@ -21,6 +20,9 @@ import shutil
 import subprocess
 import sys
 import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "backup"))
+import system_test  # noqa: E402  the options every system test script takes
 
 opts = None
 
@@ -208,12 +210,7 @@ class MissingSettingsFile(unittest.TestCase):
 
 def main():
     global opts
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--target", choices=["native", "win32"], required=True)
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--source", required=True)
-    parser.add_argument("--work", required=True)
-    opts, rest = parser.parse_known_args()
+    opts, rest = system_test.arguments("program", "source", "work").parse_known_args()
     opts.work = os.path.abspath(opts.work)
     if subprocess.run(["unshare", "-m", "true"], capture_output=True).returncode != 0:
         print("needs a private mount namespace (root)")
