@@ -6,6 +6,8 @@
 #include "archive/test_support.h"
 #include "archive/zip_writer.h"
 #include "archive/ziparc.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qb {
 namespace {
@@ -13,7 +15,7 @@ namespace {
 using Args = std::vector<Value>;
 
 TEST(ArchiveCheck, OnlyAnEntryThatInflatesToTheFileCounts) {
-  test::ScratchDir dir("check");
+  test::ScratchFolder dir("check");
   const std::string dump = dir / "dump.sql";
   const std::string zip = dir / "dump.zip";
   test::writeFile(dump, test::sqlText(100000));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/test_support.h"
+#include "tests/support/byte_texts.h"
 
 namespace qb {
 namespace {
@@ -21,7 +22,7 @@ std::string deflateBlock(BlockDeflater& deflater, const std::string& dictionary,
 TEST(BlockDeflater, BlocksJoinIntoOneStreamThatTheLastEnds) {
   BlockDeflater deflater(6);
   ASSERT_TRUE(deflater.ready());
-  const std::string first = test::sqlText(50000), second = test::randomBytes(20000, 1);
+  const std::string first = test::sqlText(50000), second = test::randomBytes(1, 20000);
   const std::string a = deflateBlock(deflater, "", first, false);
   const std::string b =
       deflateBlock(deflater, first.substr(first.size() - kDictionarySize), second, false);
@@ -35,7 +36,7 @@ TEST(BlockDeflater, BlocksJoinIntoOneStreamThatTheLastEnds) {
 
 TEST(BlockDeflater, TheDictionaryLetsABlockMatchWhatCameBefore) {
   BlockDeflater deflater(6);
-  const std::string before = test::randomBytes(kDictionarySize, 2);
+  const std::string before = test::randomBytes(2, kDictionarySize);
   const std::string data = before.substr(kDictionarySize / 2);
   const std::string primed = deflateBlock(deflater, before, data, true);
   const std::string alone = deflateBlock(deflater, "", data, true);

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "archive/test_support.h"
+#include "tests/support/byte_texts.h"
 
 namespace qb {
 namespace {
@@ -114,7 +115,7 @@ TEST(ParallelDeflate, EachLevelDeflatesAsZlibDoes) {
       EXPECT_GT(bytes.size(), data.size());  // stored, not compressed
     }
   }
-  const std::string random = test::randomBytes(2 * kBlock, 5);
+  const std::string random = test::randomBytes(5, 2 * kBlock);
   EXPECT_LT(deflated(random, 6, 2).sink.bytes.size(), random.size() + random.size() / 1000)
       << "incompressible data should be stored";
 }

@@ -2,32 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <random>
 #include <sstream>
 
+#include "tests/support/byte_texts.h"
+
 namespace qb::test {
-
-ScratchDir::ScratchDir(const std::string& name) : dir_("scratch_" + name) {
-  std::filesystem::remove_all(dir_);
-  std::filesystem::create_directories(dir_);
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(dir_, ignored);
-}
-
-void writeFile(const std::string& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary) << bytes;
-}
-
-std::string readFile(const std::string& name) {
-  std::ifstream in(name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string sqlText(std::size_t bytes) {
   std::ostringstream out;
@@ -37,19 +17,12 @@ std::string sqlText(std::size_t bytes) {
   return out.str().substr(0, bytes);
 }
 
-std::string randomBytes(std::size_t bytes, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string out(bytes, '\0');
-  for (char& c : out) c = static_cast<char>(random());
-  return out;
-}
-
 std::vector<NamedData> blockEdgeData() {
   constexpr std::size_t kBlock = 131072;
   const std::string text = sqlText(3 * kBlock + 4321);
   // One random kilobyte over and over: every cut between blocks falls inside a long match.
   std::string repeated;
-  const std::string unit = randomBytes(1000, 7);
+  const std::string unit = randomBytes(7, 1000);
   while (repeated.size() < 2 * kBlock + 50000) repeated += unit;
   // The first deflate block of one zlib stream holds 16383 symbols: with long matches it spans
   // megabytes, here from text into zeros.
@@ -63,9 +36,9 @@ std::vector<NamedData> blockEdgeData() {
           {"one block and a byte", text.substr(0, kBlock + 1)},
           {"cut inside a match", repeated},
           {"a run across the cut", std::string(kBlock + 200, 'a') + "end"},
-          {"incompressible", randomBytes(2 * kBlock + 999, 11)},
+          {"incompressible", randomBytes(11, 2 * kBlock + 999)},
           {"text", text},
-          {"binary first block", randomBytes(kBlock, 3) + text},
+          {"binary first block", randomBytes(3, kBlock) + text},
           {"text, then zeros", text + std::string(kBlock, '\0')},
           {"a long first deflate block", longFirstBlock}};
 }

@@ -1,11 +1,10 @@
 #pragma once
-// What the archive tests share: a scratch folder, file helpers, an error catcher, and a reader
-// that lists an archive's entries through minizip's unzip side.
+// What the archive tests share besides tests/support: dump-like data, the worker threads' setting,
+// an error catcher, and a reader that lists an archive's entries through minizip's unzip side.
 
 #include <unzip.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,26 +13,8 @@
 
 namespace qb::test {
 
-// A fresh folder below the current one, removed again at the end of the test.
-class ScratchDir {
- public:
-  explicit ScratchDir(const std::string& name);
-  ~ScratchDir();
-  // The path of a file in the folder, with '/' separators.
-  std::string operator/(const std::string& file) const { return dir_ + "/" + file; }
-
- private:
-  std::string dir_;
-};
-
-void writeFile(const std::string& name, const std::string& bytes);
-std::string readFile(const std::string& name);
-
 // Lines of INSERT statements: text data as the dump gives it.
 std::string sqlText(std::size_t bytes);
-
-// Bytes deflate cannot shrink, the same for the same seed.
-std::string randomBytes(std::size_t bytes, unsigned seed);
 
 // Data at the edges of the archiver's blocks (128 KiB, primed with the 32 KiB before them), by
 // name.

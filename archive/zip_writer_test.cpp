@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "archive/file_digest.h"
 #include "archive/test_support.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qb {
 namespace {
@@ -14,7 +17,7 @@ namespace {
 using test::le16;
 using test::readEntries;
 using test::readFile;
-using test::ScratchDir;
+using test::ScratchFolder;
 using Args = std::vector<Value>;
 
 Value open(const std::string& name, Value mode = {}) {
@@ -33,7 +36,7 @@ std::vector<int> addEntry(const Value& handle, Args createArgs, const Value& dat
 class NotAnArchive : public Collectable {};
 
 TEST(ZipWriter, WrongArgumentsRaiseTheArgumentErrorAndGiveNil) {
-  ScratchDir dir("writer_arguments");
+  ScratchFolder dir("writer_arguments");
   const Value handle = open(dir / "a.zip");
   const Value closed = open(dir / "b.zip");
   ASSERT_EQ(HB_ZIPCLOSE(Args{closed}).number(), 0);
@@ -78,7 +81,7 @@ TEST(ZipWriter, WrongArgumentsRaiseTheArgumentErrorAndGiveNil) {
 }
 
 TEST(ZipWriter, ResultCodesAndRefusedEntriesLeaveNoTrace) {
-  ScratchDir dir("writer_codes");
+  ScratchFolder dir("writer_codes");
   const std::string zip = dir / "codes.zip";
   const Value handle = open(zip);
   EXPECT_EQ(HB_ZIPFILEWRITE(Args{handle, "x"}).number(), -102);  // no entry open
@@ -105,7 +108,7 @@ TEST(ZipWriter, ResultCodesAndRefusedEntriesLeaveNoTrace) {
 }
 
 TEST(ZipWriter, AnEntryWithOnlyANameGetsTheDefaultHeaderValues) {
-  ScratchDir dir("writer_headers");
+  ScratchFolder dir("writer_headers");
   const std::string zip = dir / "h.zip";
   const std::string text = test::sqlText(200000);
   const std::string binary("\x00\x01\x02\xff\xfe\x00\x10", 7);
@@ -135,7 +138,7 @@ TEST(ZipWriter, AnEntryWithOnlyANameGetsTheDefaultHeaderValues) {
 }
 
 TEST(ZipWriter, LevelSetsFlagBitsAndMethodZeroStores) {
-  ScratchDir dir("writer_levels");
+  ScratchFolder dir("writer_levels");
   const std::string zip = dir / "l.zip";
   struct Case {
     Value method, level;
@@ -162,7 +165,7 @@ TEST(ZipWriter, LevelSetsFlagBitsAndMethodZeroStores) {
 }
 
 TEST(ZipWriter, DateAndTimeBecomeTheDosStamp) {
-  ScratchDir dir("writer_dates");
+  ScratchFolder dir("writer_dates");
   const std::string zip = dir / "d.zip";
   const Date april16 = Date::fromYmd(2016, 4, 16);
   struct Case {
@@ -196,7 +199,7 @@ TEST(ZipWriter, DateAndTimeBecomeTheDosStamp) {
 }
 
 TEST(ZipWriter, CountLimitsTheBytesWritten) {
-  ScratchDir dir("writer_count");
+  ScratchFolder dir("writer_count");
   const std::string zip = dir / "c.zip";
   const Value counts[] = {Value(), 3, 100, -1, 0};
   const char* expected[] = {"abcdef", "abc", "abcdef", "abcdef", ""};
@@ -209,7 +212,7 @@ TEST(ZipWriter, CountLimitsTheBytesWritten) {
 }
 
 TEST(ZipWriter, OpenModesCreateAddOrRefuse) {
-  ScratchDir dir("writer_modes");
+  ScratchFolder dir("writer_modes");
   const std::string zip = dir / "m.zip";
   Value h = open(zip);
   addEntry(h, {"first"}, "1");
@@ -250,7 +253,7 @@ TEST(ZipWriter, OpenModesCreateAddOrRefuse) {
 }
 
 TEST(ZipWriter, TheLastReferenceClosesAStillOpenArchive) {
-  ScratchDir dir("writer_release");
+  ScratchFolder dir("writer_release");
   const std::string zip = dir / "r.zip";
   {
     const Value handle = open(zip);
@@ -265,7 +268,7 @@ TEST(ZipWriter, TheLastReferenceClosesAStillOpenArchive) {
 }
 
 TEST(ZipWriter, FileCrc32ReadsTheWholeFile) {
-  ScratchDir dir("writer_crc");
+  ScratchFolder dir("writer_crc");
   const std::string big = test::sqlText(16384 * 3 + 77);
   test::writeFile(dir / "check", "123456789");
   test::writeFile(dir / "empty", "");

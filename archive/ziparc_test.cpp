@@ -2,18 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
 
 #include "archive/test_support.h"
 #include "archive/zip_writer.h"
+#include "runtime/module_state.h"
 #include "runtime/quit.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/scratch_folder.h"
 
 namespace qb {
 namespace {
 
 using test::readEntries;
 using test::readFile;
-using test::ScratchDir;
+using test::ScratchFolder;
 using test::writeFile;
 using Args = std::vector<Value>;
 
@@ -23,6 +27,24 @@ std::vector<std::string> names(const std::vector<test::StoredEntry>& entries) {
   return out;
 }
 
+// Each test starts from the archive module's settings as start-up leaves them.
+class ZipFile : public testing::Test {
+ protected:
+  void SetUp() override { resetModuleState(); }
+};
+
+// The current folder for a scope.
+class InFolder {
+ public:
+  explicit InFolder(const std::string& folder) : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~InFolder() { std::filesystem::current_path(previous_); }
+
+ private:
+  std::filesystem::path previous_;
+};
+
 Value recorder(std::vector<Args>& calls) {
   return makeBlock([&calls](std::span<const Value> p) {
     calls.emplace_back(p.begin(), p.end());
@@ -30,8 +52,8 @@ Value recorder(std::vector<Args>& calls) {
   });
 }
 
-TEST(ZipFile, TheBackupRunsCallStoresTheDumpUnderItsBareName) {
-  ScratchDir dir("builder_backup");
+TEST_F(ZipFile, TheBackupRunsCallStoresTheDumpUnderItsBareName) {
+  ScratchFolder dir("builder_backup");
   const std::string dump = test::sqlText(300000);
   writeFile(dir / "resp_quolmer_2016_4_16_013642.sql", dump);
   EXPECT_TRUE(HB_ZIPFILE(Args{dir / "resp_quolmer_2016_4_16_013642.zip",
@@ -46,8 +68,8 @@ TEST(ZipFile, TheBackupRunsCallStoresTheDumpUnderItsBareName) {
   EXPECT_EQ(test::archiveComment(dir / "resp_quolmer_2016_4_16_013642.zip"), "");
 }
 
-TEST(ZipFile, ZipIsAddedOnlyToANameWithoutExtension) {
-  ScratchDir dir("builder_names");
+TEST_F(ZipFile, ZipIsAddedOnlyToANameWithoutExtension) {
+  ScratchFolder dir("builder_names");
   writeFile(dir / "f.txt", "f");
   const struct {
     const char *given, *made;
@@ -62,8 +84,8 @@ TEST(ZipFile, ZipIsAddedOnlyToANameWithoutExtension) {
   EXPECT_FALSE(std::filesystem::exists(dir / "backup.bak.zip"));
 }
 
-TEST(ZipFile, AnExistingArchiveIsExtendedOrReplaced) {
-  ScratchDir dir("builder_extend");
+TEST_F(ZipFile, AnExistingArchiveIsExtendedOrReplaced) {
+  ScratchFolder dir("builder_extend");
   writeFile(dir / "a.txt", "first");
   writeFile(dir / "b.txt", "second");
   const std::string zip = dir / "x.zip";
@@ -84,8 +106,8 @@ TEST(ZipFile, AnExistingArchiveIsExtendedOrReplaced) {
   EXPECT_EQ(names(readEntries(zip)), std::vector<std::string>{"b.txt"});
 }
 
-TEST(ZipFile, AFileThatIsNotAnArchiveIsLeftAloneAndTheResultIsFalse) {
-  ScratchDir dir("builder_notzip");
+TEST_F(ZipFile, AFileThatIsNotAnArchiveIsLeftAloneAndTheResultIsFalse) {
+  ScratchFolder dir("builder_notzip");
   writeFile(dir / "a.txt", "a");
   writeFile(dir / "x.zip", "plain text, not an archive");
   std::vector<Args> perFile, perChunk;
@@ -105,8 +127,8 @@ TEST(ZipFile, AFileThatIsNotAnArchiveIsLeftAloneAndTheResultIsFalse) {
   EXPECT_FALSE(HB_ZIPFILE(Args{dir / "no/such/folder.zip", dir / "a.txt"}).logical());
 }
 
-TEST(ZipFile, EmptyListsAndEmptyFilesStillMakeAnArchive) {
-  ScratchDir dir("builder_empty");
+TEST_F(ZipFile, EmptyListsAndEmptyFilesStillMakeAnArchive) {
+  ScratchFolder dir("builder_empty");
   writeFile(dir / "empty.sql", "");
   EXPECT_TRUE(HB_ZIPFILE(Args{dir / "none.zip"}).logical());
   EXPECT_TRUE(std::filesystem::exists(dir / "none.zip"));
@@ -118,8 +140,8 @@ TEST(ZipFile, EmptyListsAndEmptyFilesStillMakeAnArchive) {
   EXPECT_EQ(entries[0].info.uncompressed_size, 0u);
 }
 
-TEST(ZipFile, PatternsAndExclusionsChooseTheFiles) {
-  ScratchDir dir("builder_patterns");
+TEST_F(ZipFile, PatternsAndExclusionsChooseTheFiles) {
+  ScratchFolder dir("builder_patterns");
   for (const char* f : {"a.sql", "b.sql", "c.txt", "keep.log", "Skip.LOG"}) writeFile(dir / f, f);
   const std::string zip = dir / "all.zip";
   // The archive lies in the listed folder and is never stored; "*.txt" and a plain name
@@ -156,8 +178,8 @@ TEST(ZipFile, PatternsAndExclusionsChooseTheFiles) {
   EXPECT_EQ(names(readEntries(dir / "p.zip")), std::vector<std::string>{"a.sql"});
 }
 
-TEST(ZipFile, CallbacksSeeOpenedFilesAndRunningTotals) {
-  ScratchDir dir("builder_callbacks");
+TEST_F(ZipFile, CallbacksSeeOpenedFilesAndRunningTotals) {
+  ScratchFolder dir("builder_callbacks");
   writeFile(dir / "one.sql", std::string(2500, 'x'));
   writeFile(dir / "two.sql", "tiny");
   HB_SETBUFFER(Args{0, 0, 1000});
@@ -167,7 +189,6 @@ TEST(ZipFile, CallbacksSeeOpenedFilesAndRunningTotals) {
       HB_ZIPFILE(
           Args{dir / "cb.zip", files, {}, recorder(perFile), {}, {}, {}, {}, recorder(perChunk)})
           .logical());
-  HB_SETBUFFER(Args{0, 0, 32768});
   EXPECT_EQ(perFile, (std::vector<Args>{{dir / "one.sql", 1}, {dir / "two.sql", 2}}));
   EXPECT_EQ(perChunk, (std::vector<Args>{{1000, 2500}, {2000, 2500}, {2500, 2500}, {4, 4}}));
   const auto entries = readEntries(dir / "cb.zip");
@@ -177,8 +198,8 @@ TEST(ZipFile, CallbacksSeeOpenedFilesAndRunningTotals) {
 
 // A callback that ends the program (an error the hook answers with quit) unwinds through the
 // archiver: the archive is still closed, and the entry holds what was read before.
-TEST(ZipFile, AQuitInACallbackLeavesACompleteEntryOfWhatWasRead) {
-  ScratchDir dir("builder_quit");
+TEST_F(ZipFile, AQuitInACallbackLeavesACompleteEntryOfWhatWasRead) {
+  ScratchFolder dir("builder_quit");
   const std::string dump = test::sqlText(1000000);
   writeFile(dir / "dump.sql", dump);
   const Value quitAtFifth = makeBlock([calls = 0](std::span<const Value>) mutable {
@@ -194,8 +215,8 @@ TEST(ZipFile, AQuitInACallbackLeavesACompleteEntryOfWhatWasRead) {
   EXPECT_EQ(entries[0].data, dump.substr(0, 4 * 32768));
 }
 
-TEST(ZipFile, BufferSizeAndCommentSettings) {
-  ScratchDir dir("builder_settings");
+TEST_F(ZipFile, BufferSizeAndCommentSettings) {
+  ScratchFolder dir("builder_settings");
   writeFile(dir / "f.sql", std::string(70000, 'y'));
   std::vector<Args> chunks;
   const auto pack = [&](const std::string& zip) {
@@ -218,31 +239,34 @@ TEST(ZipFile, BufferSizeAndCommentSettings) {
   EXPECT_EQ(test::archiveComment(dir / "c.zip"), "");
 }
 
-TEST(ZipFile, PathsAndTheSpanVariants) {
-  ScratchDir dir("builder_options");
-  writeFile(dir / "data.sql", "secret rows");
-  const std::string file = dir / "data.sql";
+TEST_F(ZipFile, PathsAndTheSpanVariants) {
+  ScratchFolder dir("builder_options");
+  // The names a caller in the folder gives: relative, '/' separated on both systems.
+  const InFolder inside(dir.path());
+  std::filesystem::create_directory("sub");
+  const std::string file = "sub/data.sql";
+  writeFile(file, "secret rows");
   // With path: the folder is kept in the zip format's form, '/' separated and not rooted.
   const std::string absolute = std::filesystem::absolute(file).string();
-  HB_ZIPFILE(Args{dir / "abs.zip", absolute, {}, {}, {}, {}, true});
-  const std::string stored = readEntries(dir / "abs.zip").at(0).name;
+  HB_ZIPFILE(Args{"abs.zip", absolute, {}, {}, {}, {}, true});
+  const std::string stored = readEntries("abs.zip").at(0).name;
   EXPECT_TRUE(stored.ends_with("/" + file)) << stored;
   EXPECT_EQ(stored.find_first_of("\\:"), std::string::npos) << stored;
   EXPECT_NE(stored.front(), '/');
 
   // The TD variant drops its seventh argument, so its eighth keeps the path.
-  HB_ZIPFILEBYTDSPAN(Args{dir / "td1.zip", file, {}, {}, {}, {}, true, false});
-  HB_ZIPFILEBYTDSPAN(Args{dir / "td2.zip", file, {}, {}, {}, {}, false, true});
-  EXPECT_EQ(readEntries(dir / "td1.zip").at(0).name, "data.sql");
-  EXPECT_EQ(readEntries(dir / "td2.zip").at(0).name, file);
-  EXPECT_TRUE(HB_ZIPFILEBYPKSPAN(Args{dir / "pk.zip", file, {}, {}, {}, {}, true}).isNil());
-  EXPECT_EQ(readEntries(dir / "pk.zip").at(0).name, file);
+  HB_ZIPFILEBYTDSPAN(Args{"td1.zip", file, {}, {}, {}, {}, true, false});
+  HB_ZIPFILEBYTDSPAN(Args{"td2.zip", file, {}, {}, {}, {}, false, true});
+  EXPECT_EQ(readEntries("td1.zip").at(0).name, "data.sql");
+  EXPECT_EQ(readEntries("td2.zip").at(0).name, file);
+  EXPECT_TRUE(HB_ZIPFILEBYPKSPAN(Args{"pk.zip", file, {}, {}, {}, {}, true}).isNil());
+  EXPECT_EQ(readEntries("pk.zip").at(0).name, file);
 }
 
 // The archive's bytes follow from the data alone, not from the threads that deflated it, including
 // none when no worker could start.
-TEST(ZipFile, TheArchiveIsTheSameWhateverTheThreads) {
-  ScratchDir dir("builder_threads");
+TEST_F(ZipFile, TheArchiveIsTheSameWhateverTheThreads) {
+  ScratchFolder dir("builder_threads");
   const std::string file = dir / "data.sql", zip = dir / "t.zip";
   const std::pair<unsigned, unsigned> threads[] = {{1, 16},  {2, 16}, {3, 16},
                                                    {16, 16}, {4, 1},  {4, 0}};
@@ -267,8 +291,8 @@ TEST(ZipFile, TheArchiveIsTheSameWhateverTheThreads) {
 
 // Every header value, the text flag in the directory included, is what the entry writer's own
 // deflating gives the same data at the same level; a level the compressor refuses gives no entry.
-TEST(ZipFile, HeadersAreTheEntryWritersOwn) {
-  ScratchDir dir("builder_as_writer");
+TEST_F(ZipFile, HeadersAreTheEntryWritersOwn) {
+  ScratchFolder dir("builder_as_writer");
   const std::string file = dir / "data.sql";
   for (const auto& [name, data] : test::blockEdgeData()) {
     writeFile(file, data);
@@ -297,8 +321,8 @@ TEST(ZipFile, HeadersAreTheEntryWritersOwn) {
   }
 }
 
-TEST(ZipFile, APasswordEncryptsTheEntry) {
-  ScratchDir dir("builder_password");
+TEST_F(ZipFile, APasswordEncryptsTheEntry) {
+  ScratchFolder dir("builder_password");
   writeFile(dir / "data.sql", "secret rows");
   HB_ZIPFILE(Args{dir / "nopw.zip", dir / "data.sql", {}, {}, {}, ""});
   EXPECT_EQ(readEntries(dir / "nopw.zip").at(0).info.flag, 0u);
@@ -318,7 +342,7 @@ TEST(ZipFile, APasswordEncryptsTheEntry) {
   EXPECT_EQ(test::inflateRaw(plain.substr(12)), "secret rows");
 }
 
-TEST(ZipFile, AnArchiveNameThatIsNotTextIsAnArgumentError) {
+TEST_F(ZipFile, AnArchiveNameThatIsNotTextIsAnArgumentError) {
   test::ErrorCatcher catcher;
   EXPECT_FALSE(HB_ZIPFILE(Args{Value(5), "f.sql"}).logical());
   ASSERT_EQ(catcher.errors.size(), 1u);
