@@ -49,5 +49,14 @@ right/gone.cpp:1: includes right/missing.h, which is no file of the tree
 check-layers: 4 include(s) against layers.txt"
 [ "$out" = "$expected" ] || fail "the report:
 $out"
-[ "$failed" = 0 ] && echo "ok   check-layers: the tree, and each kind of broken include by file and line"
+# A copy inside another checkout, where git tracks none of its files, is read whole all the same;
+# a tree without sources fails rather than passing with nothing checked.
+git -C "$work" init -q
+out=$("$check" "$work/tree")
+[ "$?" = 1 ] && grep -q '^bottom/up.cpp:2: ' <<<"$out" || fail "a tree inside another checkout: $out"
+mkdir "$work/empty"
+cp "$work/tree/layers.txt" "$work/empty/"
+out=$("$check" "$work/empty" 2>&1) && fail "a tree without sources passed: $out"
+
+[ "$failed" = 0 ] && echo "ok   check-layers: the tree, each kind of broken include by file and line, and trees git does not list"
 exit "$failed"
