@@ -9,8 +9,8 @@ namespace qb::platform {
 // The executable's module handle (its load address).
 std::uintptr_t moduleHandle();
 
-// Full path of the running executable in the system's ANSI code page, at most 259 bytes; "" when
-// unknown.
+// Full path of the running executable, whatever its length, in the system's ANSI code page on
+// Windows; "" when unknown.
 std::string executablePath();
 
 }  // namespace qb::platform

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace qb::platform {
 
 std::uintptr_t moduleHandle() {
@@ -9,13 +11,22 @@ std::uintptr_t moduleHandle() {
 }
 
 std::string executablePath() {
-  wchar_t wide[MAX_PATH + 1];
-  const DWORD n = GetModuleFileNameW(nullptr, wide, MAX_PATH + 1);
-  if (n == 0 || n > MAX_PATH) return {};
-  char ansi[MAX_PATH + 1];
-  const int len = WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(n), ansi, MAX_PATH - 1,
-                                      nullptr, nullptr);
-  return std::string(ansi, len > 0 ? static_cast<size_t>(len) : 0);
+  // The buffer grows until the path fits (the system fills it whole when it does not), up to the
+  // longest path the system has.
+  std::wstring wide(MAX_PATH + 1, L'\0');
+  DWORD n = 0;
+  while ((n = GetModuleFileNameW(nullptr, wide.data(), static_cast<DWORD>(wide.size()))) >=
+         wide.size()) {
+    if (wide.size() > 32768) return {};
+    wide.resize(wide.size() * 2);
+  }
+  if (n == 0) return {};
+  const int count = static_cast<int>(n);
+  const int len = WideCharToMultiByte(CP_ACP, 0, wide.data(), count, nullptr, 0, nullptr, nullptr);
+  if (len <= 0) return {};
+  std::string ansi(static_cast<std::size_t>(len), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), count, ansi.data(), len, nullptr, nullptr);
+  return ansi;
 }
 
 }  // namespace qb::platform

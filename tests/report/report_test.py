@@ -200,6 +200,20 @@ class MissingSettingsFile(unittest.TestCase):
                         data.replace(f"DOBACKUP({line})".encode(), f"DOBACKUP({line + 1})".encode())):
             self.assertFalse(matches_golden(changed, self.golden))
 
+    def test_a_program_path_longer_than_the_system_limit_is_cut_not_lost(self):
+        deep = os.path.join(self.runs, *(c * 100 for c in "xyz"))
+        os.makedirs(deep)
+        program = os.path.join(deep, self.target.name)
+        shutil.copy(opts.program, program)
+        cwd = fresh(os.path.join(self.runs, "deep_cwd"))
+        code, stderr = run(self.target, program, cwd)
+        self.assertEqual(code, 1, stderr)
+        with open(os.path.join(cwd, "Error.log"), "rb") as f:
+            path = normalise(f.read())[1]["PATH"]
+        reported = "Z:" + program.replace("/", "\\") if opts.target == "win32" else program
+        self.assertGreater(len(reported), 260)
+        self.assertEqual(path, reported[:248])
+
     def test_unwritable_current_folder_writes_nothing(self):
         cwd = fresh(os.path.join(self.runs, "readonly"))
         code, stderr = run(self.target, self.program, cwd, readonly=[cwd])
