@@ -27,10 +27,12 @@ std::vector<std::string> names(const std::vector<test::StoredEntry>& entries) {
   return out;
 }
 
-// Each test starts from the archive module's settings as start-up leaves them.
+// Each test starts from the archive module's settings as start-up leaves them, and leaves them
+// so for the tests of other suites in this program.
 class ZipFile : public testing::Test {
  protected:
   void SetUp() override { resetModuleState(); }
+  void TearDown() override { resetModuleState(); }
 };
 
 // The current folder for a scope.

@@ -17,8 +17,10 @@ endif()
 
 # qb_library(name SOURCES ... DEPENDS ...): the library of the folder it is declared in. Its
 # include root shows that folder alone, so a target sees the folders of the libraries it links
-# and no other: an include the layers do not allow (layers.txt) does not even compile. A root is
-# a folder of the build tree that holds one link, named as the source folder, to it.
+# and no other: an include of a library it does not link does not even compile. What a library
+# links for one of its files (errors/ links process/ for the viewer button) the others could
+# include too; scripts/check-layers holds them to layers.txt. A root is a folder of the build tree
+# that holds one link, named as the source folder, to it.
 function(qb_library name)
   cmake_parse_arguments(A "" "" "SOURCES;DEPENDS" ${ARGN})
   add_library(${name} STATIC ${A_SOURCES})

@@ -11,7 +11,7 @@
 
 namespace qb {
 
-// The executable's module handle, asked once.
+// The executable's module handle, asked once after each reset of the module state.
 double GETINSTANCE();
 // The module's full path, cut to its first 248 characters.
 std::string GETMODULEFILENAME(double module);
