@@ -23,8 +23,18 @@ class MachineHost : public BackupHost {
     const Value params[] = {Value(zip), Value(sql)};
     HB_ZIPFILE(params);
   }
+  void pause(std::chrono::milliseconds time) override { std::this_thread::sleep_for(time); }
 };
 }  // namespace
+
+bool retried(BackupHost& host, const std::function<bool()>& attempt) {
+  constexpr int kTries = 21;
+  for (int tried = 1;; ++tried) {
+    if (attempt()) return true;
+    if (tried == kTries) return false;
+    host.pause(std::chrono::milliseconds(250));
+  }
+}
 
 BackupHost& machineHost() {
   static MachineHost host;

@@ -2,7 +2,9 @@
 // What the backup run asks of the machine besides files and settings: the clock, the dump client
 // and the archiver. Tests hand the run their own.
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/clock.h"
@@ -22,7 +24,14 @@ class BackupHost {
   virtual std::int32_t runDump(const std::string& command, const platform::ClaimedFile& dump) = 0;
   // Packs the dump file into the archive.
   virtual void pack(const std::string& zip, const std::string& sql) = 0;
+  // Lets time pass between two tries of something another program may be holding.
+  virtual void pause(std::chrono::milliseconds time) = 0;
 };
+
+// Tries until the attempt succeeds or about five seconds have passed: scanners, editors and sync
+// tools let go of a file quickly. Nothing happens after the last try, so what it left in the
+// system's last error stays there.
+bool retried(BackupHost& host, const std::function<bool()>& attempt);
 
 // The real one: the local clock, WAITRUN and HB_ZIPFILE.
 BackupHost& machineHost();

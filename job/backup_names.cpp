@@ -1,6 +1,8 @@
 #include "job/backup_names.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
 
 namespace qb {
 
@@ -39,13 +41,66 @@ DumpNames dumpNames(platform::Shell shell, const std::string& folder, const std:
   const std::string command =
       cmd ? "CMD.EXE /C c:\\xampp\\mysql\\bin\\mysqldump.exe -uroot quolmer > " + cmdTarget(sql)
           : "/opt/lampp/bin/mysqldump -uroot quolmer";
-  return {command, sql, stem + ".zip"};
+  return {command, sql, stem + ".zip", folder + (cmd ? "\\." : "/.") + baseName + ".zip.tmp"};
+}
+
+namespace {
+// A whole number in plain decimal within [low, high], without a leading zero; -1 otherwise.
+int numberIn(std::string_view digits, int low, int high) {
+  if (digits.empty() || digits.size() > 4 || (digits[0] == '0' && digits.size() > 1)) return -1;
+  int n = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return -1;
+    n = n * 10 + (c - '0');
+  }
+  return n >= low && n <= high ? n : -1;
+}
+}  // namespace
+
+std::optional<BackupFileName> parseBackupFileName(const std::string& name) {
+  using Kind = BackupFileName::Kind;
+  std::string_view rest = name;
+  Kind kind;
+  if (rest.starts_with('.') && rest.ends_with(".zip.tmp")) {
+    kind = Kind::temporary;
+    rest = rest.substr(1, rest.size() - 9);
+  } else if (rest.ends_with(".zip") || rest.ends_with(".sql")) {
+    kind = rest.ends_with(".zip") ? Kind::archive : Kind::dump;
+    rest.remove_suffix(4);
+  } else {
+    return std::nullopt;
+  }
+  const std::string_view baseName = rest;
+  constexpr std::string_view kPrefix = "resp_quolmer_";
+  if (!rest.starts_with(kPrefix)) return std::nullopt;
+  rest.remove_prefix(kPrefix.size());
+  // year_month_day_hhmmss
+  std::array<std::string_view, 4> fields;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const auto cut = i + 1 < fields.size() ? rest.find('_') : rest.size();
+    if (cut == std::string_view::npos) return std::nullopt;
+    fields[i] = rest.substr(0, cut);
+    rest.remove_prefix(std::min(cut + 1, rest.size()));
+  }
+  const std::string_view time = fields[3];
+  const int year = numberIn(fields[0], 1, 9999), month = numberIn(fields[1], 1, 12),
+            day = numberIn(fields[2], 1, 31);
+  if (year < 0 || month < 0 || day < 0 || time.size() != 6) return std::nullopt;
+  int hhmmss = 0;
+  for (std::size_t i = 0; i < 6; i += 2) {  // two digits each, leading zero kept
+    const auto digit = [&](std::size_t at) { return time[at] >= '0' && time[at] <= '9'; };
+    const int part = (time[i] - '0') * 10 + (time[i + 1] - '0');
+    if (!digit(i) || !digit(i + 1) || part > (i ? 59 : 23)) return std::nullopt;
+    hhmmss = hhmmss * 100 + part;
+  }
+  return BackupFileName{kind, std::string(baseName), {year, month, day, hhmmss}};
 }
 
 bool folderFitsCommand(platform::Shell shell, const std::string& folder) {
   if (shell == platform::Shell::Posix) return true;
   for (unsigned char c : folder)
-    if (c == '"' || c == '%' || c == '!' || c < 0x20 || c == 0x7F) return false;
+    if (c == '"' || c == '%' || c == '!' || c == '*' || c == '?' || c < 0x20 || c == 0x7F)
+      return false;
   return true;
 }
 

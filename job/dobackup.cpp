@@ -7,21 +7,25 @@
 #include "archive/file_digest.h"
 #include "job/backup_names.h"
 #include "job/closing_line.h"
+#include "job/folder_upkeep.h"
 #include "job/job_state.h"
+#include "platform/console.h"
 #include "platform/files.h"
 #include "runtime/error.h"
 #include "runtime/frames.h"
+#include "runtime/quit.h"
 #include "settings/tini.h"
 
 namespace qb {
 
 namespace {
-// Runs that collide on a name wait for the next second this many times at most.
-constexpr int kClaimAttempts = 5;
+// Runs started in the same second into one folder take the following seconds' names, for a minute.
+constexpr int kClaimSeconds = 60;
 
 // The status goes through OINI. Without a settings file that variable was never created, and
-// reading it is the runtime error; a retry reads it again.
-void recordStatus(const std::shared_ptr<TIni>& OINI, const std::string& status) {
+// reading it is the runtime error; a retry reads it again. False when the file would not take the
+// status, even after a few seconds.
+bool recordStatus(BackupHost& host, const std::shared_ptr<TIni>& OINI, const std::string& status) {
   if (!OINI) {
     auto error = std::make_shared<ErrorRecord>();
     error->SUBSYSTEM = "BASE";
@@ -32,7 +36,53 @@ void recordStatus(const std::shared_ptr<TIni>& OINI, const std::string& status) 
     error->flags = CANRETRY;
     while (true) raiseError(error);  // only a retry comes back
   }
-  OINI->Set("RESULT", "lastrun", status);
+  return retried(host, [&] { return OINI->Set("RESULT", "lastrun", status).logical(); });
+}
+
+// A scheduler reads the exit code, a person the line on standard error.
+void endWithoutSuccess(const std::string& line) {
+  platform::writeDiagnostic(line + "\n");
+  ERRORLEVEL(2);
+}
+
+// Deletes a file of the run's own that a scanner may be holding for a moment.
+bool deleteOwn(BackupHost& host, const std::string& name) {
+  return retried(host, [&] { return platform::deleteFile(name) || !platform::nameTaken(name); });
+}
+
+// Why a dump the client has finished is no backup; empty when it is one.
+std::string dumpProblem(std::int32_t exitCode, const platform::ClaimedFile& dump) {
+  if (exitCode == -1) return "the dump client could not be started";
+  if (exitCode != 0) return "the dump client ended with exit code " + std::to_string(exitCode);
+  if (!dump.stillNamed()) return "the dump file " + dump.name() + " was replaced while it ran";
+  if (!dumpIsComplete(dump.name()))
+    return "the dump lacks its closing line \"-- Dump completed\": the client was cut short, or "
+           "an option in its option file such as compact or skip-comments removes that line";
+  return {};
+}
+
+// The archive made under a name no backup has, read back, forced to disk, and only then given its
+// own name, so that a run stopped at any moment leaves no broken file under a backup's name. Why
+// it failed; empty when the archive stands under its name.
+std::string packDurably(BackupHost& host, const DumpNames& names, const std::string& entry,
+                        const FileDigest& dump) {
+  const std::string& temporary = names.temporary;
+  // This run holds the dump of that base name: what stands at the temporary name is a leftover.
+  if (platform::nameTaken(temporary) && !platform::deleteFile(temporary))
+    return "cannot remove the leftover " + temporary + ": " + platform::lastErrorText();
+  host.pack(temporary, names.sql);
+  if (!platform::isPlainFile(temporary)) return "the archive could not be written";
+  platform::setHidden(temporary, true);
+  // The archiver does not report write errors: read the archive back before trusting it with the
+  // only copy of the dump.
+  if (!archiveHoldsIntact(temporary, entry, dump.size, dump.crc32))
+    return "the archive read back does not hold the dump";
+  if (!platform::syncFile(temporary))
+    return "cannot force the archive to disk: " + platform::lastErrorText();
+  // Cleared before the rename: a hidden backup would pass for none.
+  if (!platform::setHidden(temporary, false) || !platform::renameToFree(temporary, names.zip))
+    return "cannot name the archive " + names.zip + ": " + platform::lastErrorText();
+  return {};
 }
 }  // namespace
 
@@ -49,8 +99,10 @@ Value DOBACKUP(BackupHost& host) {
                &timestamp, &previousStatus, &primaryFolder, &secondaryFolder});
   std::shared_ptr<TIni> OINI;
   std::string CCOMMAND, CSQL, CZIP;
+  DumpNames names;
   const JobState job = jobState();
   const platform::Shell shell = platform::commandShell();
+  const std::string iniName = job.baseFolder + "backup.ini";
 
   // Everything one clock reading gives: date, time, base name, timestamp.
   platform::LocalTime reading;
@@ -70,17 +122,18 @@ Value DOBACKUP(BackupHost& host) {
   };
   const Value& folder = job.destinationNumber == 1 ? primaryFolder : secondaryFolder;
   const auto buildNames = [&] {
-    DumpNames names = dumpNames(shell, folder.text(), baseName.text());
-    CCOMMAND = std::move(names.command);
-    CSQL = std::move(names.sql);
-    CZIP = std::move(names.zip);
+    names = dumpNames(shell, folder.text(), baseName.text());
+    CCOMMAND = names.command;
+    CSQL = names.sql;
+    CZIP = names.zip;
   };
   // Two runs started in the same second into the same folder would share a dump file: the name
   // is taken by creating the file, and is held while any entry stands at the dump's or the
   // archive's name, whatever it is. A name found taken is built again from a later second.
+  std::string claimFailure;
   const auto claimDumpName = [&]() -> std::unique_ptr<platform::ClaimedFile> {
-    for (int attempt = 1; attempt <= kClaimAttempts; ++attempt) {
-      if (attempt > 1) {
+    for (int attempt = 0; attempt <= kClaimSeconds; ++attempt) {
+      if (attempt > 0) {
         host.waitForNextSecond(reading);
         readClock();
         buildNames();
@@ -90,15 +143,25 @@ Value DOBACKUP(BackupHost& host) {
         claimed.reset();
         platform::deleteFile(CSQL);
       } else if (!platform::nameTaken(CSQL) && !platform::nameTaken(CZIP)) {
+        claimFailure = "cannot create " + CSQL + ": " + platform::lastErrorText();
         return nullptr;  // the folder cannot take the dump at all
       }
     }
+    claimFailure = "no free name for the dump in a minute of tries";
     return nullptr;
   };
   const std::string dumpFailed =
       "No se ha generado el respaldo " + job.destinationName + " Mysql no conectado o no instalado";
   const std::string zipFailed =
       "No se ha generado el zip " + job.destinationName + " verifique la carpeta destino";
+  // Records a failure and ends the run with exit code 2.
+  const auto fail = [&](const std::string& status, const std::string& reason) -> Value {
+    const bool recorded = recordStatus(host, OINI, status);
+    endWithoutSuccess(
+        status + ": " + reason +
+        (recorded ? "" : "; not recorded in " + iniName + ": " + platform::lastErrorText()));
+    return false;
+  };
 
   QB_AT(frame);
   readClock();
@@ -106,7 +169,14 @@ Value DOBACKUP(BackupHost& host) {
   primaryFolder = "";
   secondaryFolder = "";
   QB_AT(frame);
-  if (const std::string iniName = job.baseFolder + "backup.ini"; platform::fileExists(iniName)) {
+  if (platform::fileExists(iniName)) {
+    // A settings file another program holds is not an empty one: wait for it, or give up without
+    // guessing where the backup should go.
+    if (!retried(host, [&] { return platform::canRead(iniName); })) {
+      endWithoutSuccess("No backup made and nothing recorded: cannot read " + iniName + ": " +
+                        platform::lastErrorText());
+      return false;
+    }
     QB_AT(frame);
     OINI = TIni::New(iniName);
     QB_AT(frame);
@@ -118,43 +188,61 @@ Value DOBACKUP(BackupHost& host) {
   }
   QB_AT(frame);
   buildNames();
-  QB_AT(frame);
-  const std::unique_ptr<platform::ClaimedFile> dumpFile =
-      folderFitsCommand(shell, folder.text()) ? claimDumpName() : nullptr;
-  if (!dumpFile) {
+  // Without a folder the names would begin at the root of the drive.
+  const std::string folderKey = job.destinationNumber == 1 ? "principal" : "secundario";
+  const std::string folderProblem =
+      folder.text().empty() ? "no folder in " + folderKey + ".data of " + iniName
+      : !folderFitsCommand(shell, folder.text())
+          ? "the folder " + folder.text() + " holds characters the dump command cannot carry"
+          : std::string();
+  if (!folderProblem.empty()) {
     QB_AT(frame);  // tests/report: a run without backup.ini fails here
-    recordStatus(OINI, dumpFailed);
-    return false;
+    return fail(dumpFailed, folderProblem);
+  }
+  removeLeftovers(folder.text());
+  std::unique_ptr<platform::ClaimedFile> dumpFile = claimDumpName();
+  if (!dumpFile) {
+    QB_AT(frame);
+    return fail(dumpFailed, claimFailure);
   }
   QB_AT(frame);
   const std::int32_t exitCode = host.runDump(CCOMMAND, *dumpFile);
   // Only a client that succeeded and wrote its closing line into the very file this run created
-  // made a dump.
+  // made a dump. One that did not leaves nothing a user could take for a backup.
   QB_AT(frame);
-  const bool dumped = exitCode == 0 && dumpFile->stillNamed() && dumpIsComplete(CSQL);
-  const std::optional<FileDigest> dump = dumped ? digestFile(CSQL) : std::nullopt;
-  if (!dump) {
+  std::string problem = dumpProblem(exitCode, *dumpFile);
+  const std::optional<FileDigest> dump = problem.empty() ? digestFile(CSQL) : std::nullopt;
+  if (problem.empty() && !dump) problem = "cannot read the dump: " + platform::lastErrorText();
+  if (!problem.empty()) {
+    if (dumpFile->stillNamed()) deleteOwn(host, CSQL);
     QB_AT(frame);
-    recordStatus(OINI, dumpFailed);
-    return false;
+    return fail(dumpFailed, problem);
   }
+  dumpFile->hold();
   QB_AT(frame);
-  host.pack(CZIP, CSQL);
-  // The archiver does not report write errors: read the archive back before trusting it with
-  // the only copy of the dump. The name was free when the run began, so what stands there now
-  // is this run's own broken archive, which must not pass for a backup.
-  QB_AT(frame);
-  if (!platform::fileExists(CZIP) ||
-      !archiveHoldsIntact(CZIP, baseName.text() + ".sql", dump->size, dump->crc32)) {
-    platform::deleteFile(CZIP);
+  problem = packDurably(host, names, baseName.text() + ".sql", *dump);
+  if (!problem.empty()) {
+    platform::deleteFile(names.temporary);
     QB_AT(frame);
-    recordStatus(OINI, zipFailed);
-    return false;
+    return fail(zipFailed, problem);
   }
+  dumpFile.reset();
   QB_AT(frame);
-  recordStatus(OINI, timestamp.text());
+  const bool recorded = recordStatus(host, OINI, timestamp.text());
+  if (!recorded)
+    endWithoutSuccess(timestamp.text() + ": the backup " + CZIP +
+                      " was made, but not recorded in " + iniName + ": " +
+                      platform::lastErrorText());
   QB_AT(frame);
-  platform::deleteFile(CSQL);
+  if (!deleteOwn(host, CSQL)) {
+    platform::writeDiagnostic(timestamp.text() + ": the dump " + CSQL +
+                              " could not be deleted: " + platform::lastErrorText() +
+                              "; a later run deletes it once it has checked the archive\n");
+  } else if (recorded) {
+    // Old archives go only after a run that did everything it should.
+    const auto keep = keepCount(OINI->Get("CONFIG", folderKey + ".keep").text());
+    if (keep) pruneArchives(folder.text(), *keep, baseName.text() + ".zip");
+  }
   return {};
 }
 

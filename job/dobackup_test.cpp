@@ -8,6 +8,7 @@
 
 #include "archive/archive_check.h"
 #include "archive/ziparc.h"
+#include "job/backup_names.h"
 #include "job/job_state.h"
 #include "platform/files.h"
 #include "runtime/error.h"
@@ -35,8 +36,8 @@ using test::writeFile;
 // and the real archiver unless the test breaks it.
 class FakeHost : public BackupHost {
  public:
-  std::vector<int> seconds{42, 43, 44, 45, 46, 47};
   int waits = 0;
+  int pauses = 0;
   std::vector<std::string> commands;
   std::function<std::int32_t(const std::string& target)> client = [](const std::string& target) {
     writeFile(target, kDump);
@@ -49,8 +50,9 @@ class FakeHost : public BackupHost {
       };
   std::function<void()> duringDump = [] {};
 
+  // 01:36:42 at first, a second later after each wait.
   platform::LocalTime now() override {
-    return {2016, 4, 16, 1, 36, seconds[static_cast<std::size_t>(waits)], 250};
+    return {2016, 4, 16, 1, 36 + (42 + waits) / 60, (42 + waits) % 60, 250};
   }
   void waitForNextSecond(const platform::LocalTime&) override { ++waits; }
   std::int32_t runDump(const std::string& command, const platform::ClaimedFile& dump) override {
@@ -59,6 +61,7 @@ class FakeHost : public BackupHost {
     return client(dump.name());
   }
   void pack(const std::string& zip, const std::string& sql) override { archiver(zip, sql); }
+  void pause(std::chrono::milliseconds) override { ++pauses; }
 };
 
 class BackupRun : public testing::Test {
@@ -72,9 +75,19 @@ class BackupRun : public testing::Test {
     setJobState({"principal", 1, (root_ / "app").string() + platform::pathSeparator()});
   }
   void TearDown() override { resetModuleState(); }
+  // What a run left in the folder given, its names sorted.
+  static std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  // The name of a run's file in the destination, `second` counted from 01:36:00.
   std::string named(int second, const char* extension) const {
-    return dest_ + platform::pathSeparator() + "resp_quolmer_2016_4_16_0136" +
-           std::to_string(second) + extension;
+    char clock[32];
+    std::snprintf(clock, sizeof clock, "01%02d%02d", 36 + second / 60, second % 60);
+    return dest_ + platform::pathSeparator() + "resp_quolmer_2016_4_16_" + clock + extension;
   }
   std::string lastrun() const {
     const std::string ini = readFile(ini_);
@@ -82,13 +95,7 @@ class BackupRun : public testing::Test {
     return at == std::string::npos ? "(none)"
                                    : ini.substr(at + 8, ini.find_first_of("\r\n", at) - at - 8);
   }
-  std::vector<std::string> destFiles() const {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dest_))
-      names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> destFiles() const { return filesIn(dest_); }
 
   test::ScratchFolder scratch_{"qb_dobackup"};
   fs::path root_ = scratch_.path();
@@ -129,7 +136,7 @@ TEST_F(BackupRun, SuccessKeepsOnlyAnIntactArchiveAndRecordsTheTimestamp) {
   EXPECT_EQ(host_.waits, 0);
 }
 
-TEST_F(BackupRun, AFailedDumpIsRecordedAndItsFileKept) {
+TEST_F(BackupRun, AFailedDumpIsRecordedAndLeavesNothing) {
   struct Case {
     std::int32_t exitCode;
     std::optional<std::string> written;
@@ -152,10 +159,12 @@ TEST_F(BackupRun, AFailedDumpIsRecordedAndItsFileKept) {
       return c.exitCode;
     };
     host_.archiver = [&](const std::string&, const std::string&) { ++packed; };
+    ERRORLEVEL(0);
     EXPECT_EQ(DOBACKUP(host_), Value(false)) << c.exitCode;
+    EXPECT_EQ(ERRORLEVEL(), 2);
     EXPECT_EQ(lastrun(), kDumpFailed);
     EXPECT_EQ(packed, 0);
-    EXPECT_EQ(readFile(named(42, ".sql")), c.written.value_or(""));
+    EXPECT_EQ(destFiles(), std::vector<std::string>{});
   }
 }
 
@@ -183,10 +192,13 @@ TEST_F(BackupRun, ABrokenArchiveIsRecordedAndTheDumpKept) {
     fs::remove_all(dest_);
     fs::create_directories(dest_);
     host_.archiver = archivers[i];
+    ERRORLEVEL(0);
     EXPECT_EQ(DOBACKUP(host_), Value(false)) << i;
+    EXPECT_EQ(ERRORLEVEL(), 2);
     EXPECT_EQ(lastrun(), kZipFailed) << i;
     EXPECT_EQ(readFile(named(42, ".sql")), kDump) << i;
-    EXPECT_FALSE(fs::exists(named(42, ".zip"))) << i;  // nothing left to pass for a backup
+    // Nothing left to pass for a backup, no temporary archive either.
+    EXPECT_EQ(destFiles(), std::vector<std::string>{"resp_quolmer_2016_4_16_013642.sql"}) << i;
   }
 }
 
@@ -202,13 +214,12 @@ TEST_F(BackupRun, ANameHeldByAnotherRunIsBuiltAgainFromALaterSecond) {
       {{named(42, ".zip")}, {}, 1, 43},
       {{named(42, ".sql"), named(43, ".zip")}, {}, 2, 44},
       {{}, {named(42, ".zip"), named(43, ".sql")}, 2, 44},
-      {{named(42, ".zip"), named(43, ".sql"), named(44, ".sql"), named(45, ".zip"),
-        named(46, ".sql")},
-       {},
-       4,
-       0},
+      {{}, {}, 60, 0},  // every name of a minute, below
   };
-  for (const auto& c : cases) {
+  for (auto c : cases) {
+    if (c.second == 0)
+      for (int second = 42; second <= 42 + 60; ++second)
+        c.held.push_back(named(second, second % 2 ? ".sql" : ".zip"));
     fs::remove_all(dest_);
     fs::create_directories(dest_);
     for (const auto& name : c.held) writeFile(name, "another run's");
@@ -267,10 +278,164 @@ TEST_F(BackupRun, WithoutSettingsFileTheStatusWriteIsARuntimeError) {
   EXPECT_EQ(last->OPERATION, Value("OINI"));
   EXPECT_EQ(last->flags, CANRETRY);
   EXPECT_FALSE(fs::exists(ini_));
-  // The names began with the separator: the claimed dump stays where it was made.
-  const std::string dump =
-      std::string(1, platform::pathSeparator()) + "resp_quolmer_2016_4_16_013642.sql";
-  EXPECT_TRUE(platform::deleteFile(dump));
+  EXPECT_TRUE(host_.commands.empty());
+  const std::string root(1, platform::pathSeparator());
+  EXPECT_FALSE(platform::nameTaken(root + "resp_quolmer_2016_4_16_013642.sql"));
+}
+
+TEST_F(BackupRun, WithoutAFolderNothingStartsAndNothingIsWritten) {
+  const std::string root(1, platform::pathSeparator());
+  for (const char* ini : {"", "[CONFIG]\n", "[CONFIG]\nprincipal.data=\n",
+                          "[CONFIG]\nprincipal.data=  \nsecundario.data=x\n"}) {
+    writeFile(ini_, ini);
+    ERRORLEVEL(0);
+    EXPECT_EQ(DOBACKUP(host_), Value(false)) << ini;
+    EXPECT_EQ(ERRORLEVEL(), 2) << ini;
+    EXPECT_EQ(lastrun(), kDumpFailed) << ini;
+    EXPECT_TRUE(host_.commands.empty()) << ini;
+    EXPECT_FALSE(platform::nameTaken(root + "resp_quolmer_2016_4_16_013642.sql")) << ini;
+  }
+}
+
+// Leftovers of runs that were stopped, or could not delete their dump, go once they are known to
+// be nobody's and nothing is lost with them; everything else stays.
+TEST_F(BackupRun, LeftoversOfEarlierRunsGoAndNothingElse) {
+  const auto put = [&](const std::string& name, const std::string& bytes) {
+    writeFile(dest_ + platform::pathSeparator() + name, bytes);
+    if (name.starts_with('.')) platform::setHidden(dest_ + platform::pathSeparator() + name, true);
+  };
+  const auto archiveOf = [&](const std::string& base, const std::string& dump) {
+    put(base + ".sql", dump);
+    const std::string in = dest_ + platform::pathSeparator();
+    const Value params[] = {Value(in + base + ".zip"), Value(in + base + ".sql")};
+    HB_ZIPFILE(params);
+  };
+  archiveOf("resp_quolmer_2016_4_15_010000", kDump);  // its dump could not be deleted
+  archiveOf("resp_quolmer_2016_4_15_020000", kDump);
+  put("resp_quolmer_2016_4_15_020000.sql", kDump + "changed since");
+  put("resp_quolmer_2016_4_15_030000.sql", kDump);  // no archive: a stopped run's dump
+  put(".resp_quolmer_2016_4_15_030000.zip.tmp", "stopped while packing");
+  put(".resp_quolmer_2016_4_15_040000.zip.tmp", "its dump is gone");
+  put(".resp_quolmer_2016_4_15_060000.zip.tmp.x", "not ours");
+  put("resp_quolmer_2016_4_15_070000.zip.tmp", "not ours");
+  const auto live = platform::ClaimedFile::create(dest_ + platform::pathSeparator() +
+                                                  "resp_quolmer_2016_4_15_080000.sql");
+  put(".resp_quolmer_2016_4_15_080000.zip.tmp", "a run still packing");
+  live->hold();
+
+  EXPECT_TRUE(DOBACKUP(host_).isNil());
+  EXPECT_EQ(destFiles(),
+            (std::vector<std::string>{
+                ".resp_quolmer_2016_4_15_060000.zip.tmp.x",
+                ".resp_quolmer_2016_4_15_080000.zip.tmp", "resp_quolmer_2016_4_15_010000.zip",
+                "resp_quolmer_2016_4_15_020000.sql", "resp_quolmer_2016_4_15_020000.zip",
+                "resp_quolmer_2016_4_15_030000.sql", "resp_quolmer_2016_4_15_070000.zip.tmp",
+                "resp_quolmer_2016_4_15_080000.sql", "resp_quolmer_2016_4_16_013642.zip"}));
+}
+
+// Archives beyond the newest the user keeps go after a run that did everything; nothing but
+// this program's archives, never the run's own, never after a failure.
+TEST_F(BackupRun, KeepsTheNewestArchivesOnlyWhenAsked) {
+  const std::string in = dest_ + platform::pathSeparator();
+  const std::vector<std::string> older = {
+      "resp_quolmer_2016_4_16_013641.zip", "resp_quolmer_2016_4_9_235959.zip",
+      "resp_quolmer_2015_12_31_120000.zip", "resp_quolmer_999_1_1_000000.zip"};
+  const std::vector<std::string> others = {
+      "resp_quolmer_2016_04_01_000000.zip", "resp_quolmer_2016_4_1_000000.zip.bak",
+      "resp_quolmer_2016_4_1_0000.zip",     "Resp_quolmer_2016_4_1_000000.zip",
+      "resp_quolmer_2016_4_1_000000.sql",   "resp_quolmer_2016_13_1_000000.zip"};
+  const std::string future = "resp_quolmer_2030_1_1_000000.zip";
+  struct Case {
+    std::string keep;
+    std::int32_t exitCode;
+    std::vector<std::string> kept;  // of the older archives and the future one
+    bool withFuture = false;
+  };
+  const Case cases[] = {
+      {"2", 0, {older[0]}},
+      {"1", 0, {}},
+      {" 3 ", 0, {older[0], older[1]}},
+      {"4", 3, older},  // the dump failed: nothing goes
+      {"0", 0, older},
+      {"-1", 0, older},
+      {"2x", 0, older},
+      {"", 0, older},
+      {"1", 0, {future}, true},  // the run's own archive stays, however old it looks
+  };
+  for (const auto& c : cases) {
+    fs::remove_all(dest_);
+    fs::create_directories(dest_);
+    writeFile(ini_, "[CONFIG]\nprincipal.data=" + dest_ + "\nprincipal.keep=" + c.keep +
+                        "\nsecundario.keep=1\n");
+    for (const auto& name : older) writeFile(in + name, "older");
+    for (const auto& name : others) writeFile(in + name, "other");
+    if (c.withFuture) writeFile(in + future, "future");
+    fs::create_directory(in + "resp_quolmer_2001_1_1_000000.zip");
+#ifndef _WIN32
+    fs::create_symlink(in + older.back(), in + "resp_quolmer_2002_1_1_000000.zip");
+#endif
+    host_.client = [&](const std::string& target) {
+      writeFile(target, kDump);
+      return c.exitCode;
+    };
+    DOBACKUP(host_);
+    std::vector<std::string> expected = others;
+    expected.insert(expected.end(), c.kept.begin(), c.kept.end());
+    expected.push_back("resp_quolmer_2001_1_1_000000.zip");
+#ifndef _WIN32
+    expected.push_back("resp_quolmer_2002_1_1_000000.zip");
+#endif
+    if (c.exitCode == 0) expected.push_back("resp_quolmer_2016_4_16_013642.zip");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(destFiles(), expected) << c.keep;
+    // The key is read, never written back.
+    EXPECT_NE(readFile(ini_).find("principal.keep=" + c.keep + "\n"), std::string::npos);
+  }
+}
+
+TEST(BackupFileNames, OnlyTheRunsOwnNamesAreRecognised) {
+  using Kind = BackupFileName::Kind;
+  struct Case {
+    const char* name;
+    std::optional<Kind> kind;
+    std::array<int, 4> stamp;
+    const char* baseName;
+  };
+  const Case cases[] = {
+      {"resp_quolmer_2016_4_16_013642.zip",
+       Kind::archive,
+       {2016, 4, 16, 13642},
+       "resp_quolmer_2016_4_16_013642"},
+      {"resp_quolmer_2016_12_1_235959.sql",
+       Kind::dump,
+       {2016, 12, 1, 235959},
+       "resp_quolmer_2016_12_1_235959"},
+      {".resp_quolmer_2017_1_5_090503.zip.tmp",
+       Kind::temporary,
+       {2017, 1, 5, 90503},
+       "resp_quolmer_2017_1_5_090503"},
+      {"resp_quolmer_2016_04_16_013642.zip", {}, {}, ""},
+      {"resp_quolmer_2016_4_16_13642.zip", {}, {}, ""},
+      {"resp_quolmer_2016_4_16_240000.zip", {}, {}, ""},
+      {"resp_quolmer_2016_4_16_016000.zip", {}, {}, ""},
+      {"resp_quolmer_2016_0_16_013642.zip", {}, {}, ""},
+      {"resp_quolmer_2016_4_32_013642.zip", {}, {}, ""},
+      {"resp_quolmer_2016_4_16_01364x.zip", {}, {}, ""},
+      {"resp_quolmer_2016_4_16_013642_.zip", {}, {}, ""},
+      {"resp_quolmer_2016_4_16_013642.ZIP", {}, {}, ""},
+      {"resp_quolmer_2016_4_16_013642.zip.tmp", {}, {}, ""},
+      {".resp_quolmer_2016_4_16_013642.zip", {}, {}, ""},
+      {"xresp_quolmer_2016_4_16_013642.zip", {}, {}, ""},
+      {"resp_quolmer__4_16_013642.zip", {}, {}, ""},
+  };
+  for (const auto& c : cases) {
+    const auto parsed = parseBackupFileName(c.name);
+    ASSERT_EQ(parsed.has_value(), c.kind.has_value()) << c.name;
+    if (!parsed) continue;
+    EXPECT_EQ(parsed->kind, *c.kind) << c.name;
+    EXPECT_EQ(parsed->stamp, c.stamp) << c.name;
+    EXPECT_EQ(parsed->baseName, c.baseName) << c.name;
+  }
 }
 
 }  // namespace

@@ -37,9 +37,42 @@ bool nameTaken(const std::string& name);
 
 bool deleteFile(const std::string& name);
 
-// A file made under a name that no entry held. Natively it stays open while the object lives, so
-// that a child can be handed this very file and the name be checked to still be it; on Windows,
-// where CMD opens the name again for its redirection, only the name is kept.
+// The system's own words for why the last file call on this thread failed ("Permission denied",
+// "Access is denied").
+std::string lastErrorText();
+
+struct FolderEntry {
+  std::string name;
+  bool plain = false;   // a regular file: no folder, link, device or other special entry
+  bool hidden = false;  // natively a name that begins with a dot; on Windows hidden or system
+};
+
+// Every entry of the folder but "." and "..", in the order the system lists them; none when the
+// folder cannot be read. No link is followed.
+std::vector<FolderEntry> folderEntries(const std::string& folder);
+
+// True when the file can be opened for reading now, while others may still use it.
+bool canRead(const std::string& name);
+
+// Forces the file's content to disk.
+bool syncFile(const std::string& name);
+
+// Gives the file at `from` the name `to` in the same folder, provided no entry of any kind holds
+// `to`, and forces the change to disk before returning.
+bool renameToFree(const std::string& from, const std::string& to);
+
+// The hidden attribute on Windows. Natively nothing changes: there names that begin with a dot
+// are the hidden ones.
+bool setHidden(const std::string& name, bool hidden);
+
+// True while another holder has the file (see ClaimedFile::hold): natively its lock, on Windows
+// any open handle, a scanner's too.
+bool fileInUse(const std::string& name);
+
+// A file made under a name that no entry held, readable and writable by its owner alone where the
+// system has such modes. Natively it stays open while the object lives, so that a child can be
+// handed this very file and the name be checked to still be it; on Windows, where CMD opens the
+// name again for its redirection, only the name is kept until hold().
 class ClaimedFile {
  public:
   // Null when an entry holds the name already or the folder cannot take the file.
@@ -54,11 +87,16 @@ class ClaimedFile {
   bool stillNamed() const;
   // The open descriptor natively; -1 on Windows.
   int descriptor() const { return descriptor_; }
+  // From now until the object goes, fileInUse() of the name is true for everyone else: other
+  // runs leave alone what belongs to a run still going. On Windows the file may still be read,
+  // written and deleted meanwhile.
+  void hold();
 
  private:
   ClaimedFile(std::string name, int descriptor) : name_(std::move(name)), descriptor_(descriptor) {}
   std::string name_;
   int descriptor_;
+  void* held_ = nullptr;  // Windows: the handle hold() opened
 };
 
 // A buffered stream in binary mode with the stdio open mode given ("rb", "r+b", "wb"), the

@@ -61,13 +61,10 @@ Value TIni::Get(const Value& section, const Value& key, const Value& defaultValu
   return result;
 }
 
-void TIni::Set(const Value& section, const Value& key, const Value& value) {
+Value TIni::Set(const Value& section, const Value& key, const Value& value) {
   const Value text = CVALTOCHAR(value);
-  if (systemProfile()) {
-    WRITEPROFSTRING(section, key, text);
-  } else {
-    WRITEPPROSTRING(section, key, text, cIniFile);
-  }
+  return systemProfile() ? WRITEPROFSTRING(section, key, text)
+                         : WRITEPPROSTRING(section, key, text, cIniFile);
 }
 
 Value TIni::Sections() {

@@ -20,8 +20,9 @@ class TIni : public Object {
   // lAutoSet, a value equal to the default is written back.
   Value Get(const Value& section, const Value& key, const Value& defaultValue = {},
             const Value& current = {});
-  // Writes the value as text; failures are not reported and an empty text never deletes the key.
-  void Set(const Value& section, const Value& key, const Value& value);
+  // Writes the value as text, an empty text too (it never deletes the key); true when the file
+  // took it.
+  Value Set(const Value& section, const Value& key, const Value& value);
   // The section names in file order.
   Value Sections();
   Value DelSection(const Value& section);

@@ -183,14 +183,14 @@ TEST_F(TIniSet, WritesTheTextOfAnyValueAndNeverDeletes) {
   ini->Set("s", "num", 2.5);
   ini->Set("s", "int", -12);
   ini->Set("s", "flag", true);
-  ini->Set("s", "nil", Value());
+  EXPECT_EQ(ini->Set("s", "nil", Value()), Value(true));
   EXPECT_EQ(file(),
             "; kept\r\n[s]\r\nkeep=1\r\ntext=\r\nnum=2.5\r\nint=-12\r\nflag=.T.\r\nnil=\r\n");
 }
 
-TEST_F(TIniSet, AFailedWriteIsNotReportedAndChangesNothing) {
+TEST_F(TIniSet, AFailedWriteIsReportedAndChangesNothing) {
   const auto ini = TIni::New((dir_ / "missing" / "backup.ini").string());
-  ini->Set("RESULT", "lastrun", "x");
+  EXPECT_EQ(ini->Set("RESULT", "lastrun", "x"), Value(false));
   EXPECT_EQ(ini->Get("RESULT", "lastrun", "dflt"), Value("dflt"));
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
   EXPECT_EQ(ini->DelEntry("RESULT", "lastrun"), Value(false));

@@ -3,6 +3,8 @@
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,10 +33,28 @@ int openFlags(const char* mode) {
   }
 }
 
+// What this program creates holds a database: for its owner's eyes only, whatever the umask.
+int createPrivate(const std::string& name, int flags) {
+  const int fd = ::open(name.c_str(), flags | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd >= 0 && ::fchmod(fd, 0600) != 0) {
+    ::close(fd);
+    ::unlink(name.c_str());
+    return -1;
+  }
+  return fd;
+}
+
 // Never through a link at the name, and only a regular file: O_NONBLOCK keeps a FIFO from
-// blocking the opening, and is dropped again once the file is known to be regular.
+// blocking the opening, and is dropped again once the file is known to be regular. A file that
+// is created is private; one that is truncated keeps its mode.
 int openRegular(const std::string& name, int flags) {
-  const int fd = ::open(name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  int fd = -1;
+  if (flags & O_CREAT) {
+    fd = createPrivate(name, flags & ~(O_CREAT | O_TRUNC));
+    if (fd >= 0 || errno != EEXIST) return fd;
+    flags &= ~O_CREAT;
+  }
+  fd = ::open(name.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
   struct stat st {};
   const int status = ::fcntl(fd, F_GETFL);
@@ -122,15 +142,89 @@ bool deleteFile(const std::string& name) {
   return ::unlink(name.c_str()) == 0;
 }
 
+std::string lastErrorText() {
+  return std::strerror(errno);
+}
+
+std::vector<FolderEntry> folderEntries(const std::string& folder) {
+  std::vector<FolderEntry> out;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return out;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat st {};
+    const bool plain = ::lstat((folder + "/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    out.push_back({name, plain, isHidden(name)});
+  }
+  ::closedir(dir);
+  return out;
+}
+
+bool canRead(const std::string& name) {
+  const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+bool syncFile(const std::string& name) {
+  const int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return synced;
+}
+
+bool renameToFree(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+    // A file system that cannot rename without replacing can still link: that fails on any entry
+    // at the name as well.
+    if (errno != EINVAL || ::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+  }
+  // The new name reaches the disk with its folder. Some file systems cannot sync a folder
+  // (EINVAL): their rename is as durable as they make it.
+  const auto cut = to.find_last_of('/');
+  const std::string folder = cut == std::string::npos ? "." : cut == 0 ? "/" : to.substr(0, cut);
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return false;
+  const bool synced = ::fsync(dir) == 0 || errno == EINVAL;
+  const int error = errno;
+  ::close(dir);
+  errno = error;
+  return synced;
+}
+
+bool setHidden(const std::string&, bool) {
+  return true;
+}
+
+bool fileInUse(const std::string& name) {
+  const int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool locked = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(fd);
+  return locked;
+}
+
 std::unique_ptr<ClaimedFile> ClaimedFile::create(const std::string& name) {
   // O_EXCL fails on any entry at the name, a link included, and follows none.
-  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  const int fd = createPrivate(name, O_WRONLY);
   if (fd < 0) return nullptr;
   return std::unique_ptr<ClaimedFile>(new ClaimedFile(name, fd));
 }
 
 ClaimedFile::~ClaimedFile() {
   ::close(descriptor_);
+}
+
+void ClaimedFile::hold() {
+  // The lock goes with the open file itself, so a child writing into it keeps it held as well.
+  while (::flock(descriptor_, LOCK_EX) != 0 && errno == EINTR) {
+  }
 }
 
 bool ClaimedFile::stillNamed() const {

@@ -114,5 +114,58 @@ TEST_F(Files, AClaimedFileKnowsWhetherItsNameStillLeadsToIt) {
   EXPECT_TRUE(claimed->stillNamed());
 }
 
+TEST_F(Files, WhatThisProgramCreatesIsPrivateWhateverTheUmask) {
+  writeFile(at("old.zip"), "x");
+  fs::permissions(at("old.zip"), fs::perms(0640));
+  const mode_t before = ::umask(0);
+  const auto claimed = ClaimedFile::create(at("dump.sql"));
+  std::FILE* created = openFileStream(at("new.zip"), "wb");
+  std::FILE* truncated = openFileStream(at("old.zip"), "wb");  // not made anew
+  ::umask(before);
+  ASSERT_TRUE(claimed && created && truncated);
+  std::fclose(created);
+  std::fclose(truncated);
+  const auto mode = [&](const char* name) { return fs::status(at(name)).permissions(); };
+  EXPECT_EQ(mode("dump.sql"), fs::perms(0600));
+  EXPECT_EQ(mode("new.zip"), fs::perms(0600));
+  EXPECT_EQ(mode("old.zip"), fs::perms(0640));
+}
+
+TEST_F(Files, ANameIsGivenOnlyWhereNoEntryStands) {
+  for (const std::string& taken : specialEntries()) {
+    writeFile(at("a.tmp"), "archive");
+    EXPECT_FALSE(renameToFree(at("a.tmp"), taken)) << taken;
+    EXPECT_EQ(readFile(at("a.tmp")), "archive");
+  }
+  EXPECT_FALSE(fs::exists(at("outside/new.zip")));
+  EXPECT_TRUE(renameToFree(at("a.tmp"), at("free.zip")));
+  EXPECT_EQ(readFile(at("free.zip")), "archive");
+  EXPECT_FALSE(fs::exists(at("a.tmp")));
+}
+
+TEST_F(Files, AFolderListsEveryEntryAndWhatItIs) {
+  specialEntries();
+  writeFile(at(".hidden"), "");
+  std::vector<std::string> listed;
+  for (const auto& e : folderEntries(root_.path()))
+    listed.push_back(e.name + (e.plain ? " plain" : "") + (e.hidden ? " hidden" : ""));
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed,
+            (std::vector<std::string>{".hidden plain hidden", "dangling.zip", "fifo.zip",
+                                      "folder.zip", "link.zip", "outside", "real.zip plain"}));
+  EXPECT_TRUE(folderEntries(at("none")).empty());
+}
+
+TEST_F(Files, AHeldFileIsInUseForOthersUntilItsHolderGoes) {
+  auto claimed = ClaimedFile::create(at("dump.sql"));
+  EXPECT_FALSE(fileInUse(at("dump.sql")));
+  claimed->hold();
+  EXPECT_TRUE(fileInUse(at("dump.sql")));
+  EXPECT_TRUE(canRead(at("dump.sql")));
+  claimed.reset();
+  EXPECT_FALSE(fileInUse(at("dump.sql")));
+  EXPECT_FALSE(fileInUse(at("none.sql")));
+}
+
 }  // namespace
 }  // namespace qb::platform

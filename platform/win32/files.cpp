@@ -82,6 +82,86 @@ bool deleteFile(const std::string& name) {
   return DeleteFileW(widen(name).c_str()) != 0;
 }
 
+std::string lastErrorText() {
+  const DWORD error = GetLastError();
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  std::string out = length ? std::string(text, length) : "error " + std::to_string(error);
+  LocalFree(text);
+  // The system ends its sentences with a full stop and a line break; this one goes inside a line.
+  while (!out.empty() &&
+         (out.back() == '\n' || out.back() == '\r' || out.back() == '.' || out.back() == ' '))
+    out.pop_back();
+  return out;
+}
+
+std::vector<FolderEntry> folderEntries(const std::string& folder) {
+  std::vector<FolderEntry> out;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(widen(folder + "\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return out;
+  do {
+    const std::string name = narrow(fd.cFileName);
+    if (name == "." || name == "..") continue;
+    const DWORD a = fd.dwFileAttributes;
+    out.push_back({name,
+                   (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
+                         FILE_ATTRIBUTE_DEVICE)) == 0,
+                   (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0});
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return out;
+}
+
+namespace {
+// Opened, and closed again at once; false when it cannot be opened so.
+bool opens(const std::string& name, DWORD access, DWORD share) {
+  HANDLE h = CreateFileW(widen(name).c_str(), access, share, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+}  // namespace
+
+bool canRead(const std::string& name) {
+  return opens(name, GENERIC_READ, kShareAll);
+}
+
+bool syncFile(const std::string& name) {
+  HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const BOOL flushed = FlushFileBuffers(h);
+  const DWORD error = GetLastError();
+  CloseHandle(h);
+  SetLastError(error);
+  return flushed != 0;
+}
+
+bool renameToFree(const std::string& from, const std::string& to) {
+  // Without MOVEFILE_REPLACE_EXISTING any entry at the new name makes the move fail.
+  return MoveFileExW(widen(from).c_str(), widen(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool setHidden(const std::string& name, bool hidden) {
+  const std::wstring wide = widen(name);
+  const DWORD a = GetFileAttributesW(wide.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD changed = hidden ? a | FILE_ATTRIBUTE_HIDDEN : a & ~FILE_ATTRIBUTE_HIDDEN;
+  return changed == a ||
+         SetFileAttributesW(wide.c_str(), changed ? changed : FILE_ATTRIBUTE_NORMAL);
+}
+
+bool fileInUse(const std::string& name) {
+  // Sharing nothing fails while any other handle with access to the data is open.
+  return !opens(name, GENERIC_READ, 0) && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 std::unique_ptr<ClaimedFile> ClaimedFile::create(const std::string& name) {
   HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -90,7 +170,16 @@ std::unique_ptr<ClaimedFile> ClaimedFile::create(const std::string& name) {
   return std::unique_ptr<ClaimedFile>(new ClaimedFile(name, -1));
 }
 
-ClaimedFile::~ClaimedFile() = default;
+ClaimedFile::~ClaimedFile() {
+  if (held_) CloseHandle(held_);
+}
+
+void ClaimedFile::hold() {
+  if (held_) return;
+  HANDLE h = CreateFileW(widen(name_).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) held_ = h;
+}
 
 bool ClaimedFile::stillNamed() const {
   return fileExists(name_);

@@ -1,0 +1,75 @@
+#include "job/folder_upkeep.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "archive/archive_check.h"
+#include "archive/file_digest.h"
+#include "job/backup_names.h"
+#include "platform/files.h"
+
+namespace qb {
+
+namespace {
+using Kind = BackupFileName::Kind;
+
+struct Found {
+  BackupFileName name;
+  std::string entry;
+};
+
+// The folder's plain files that bear one of this program's names; temporary archives are hidden,
+// the others must not be.
+std::vector<Found> backupFiles(const std::string& folder) {
+  std::vector<Found> out;
+  for (const auto& entry : platform::folderEntries(folder)) {
+    const auto name = parseBackupFileName(entry.name);
+    if (entry.plain && name && entry.hidden == (name->kind == Kind::temporary))
+      out.push_back({*name, entry.name});
+  }
+  return out;
+}
+
+bool present(const std::vector<Found>& files, const std::string& baseName, Kind kind) {
+  return std::any_of(files.begin(), files.end(), [&](const Found& f) {
+    return f.name.kind == kind && f.name.baseName == baseName;
+  });
+}
+}  // namespace
+
+void removeLeftovers(const std::string& folder) {
+  const std::string in = folder + platform::pathSeparator();
+  const auto files = backupFiles(folder);
+  for (const Found& f : files) {
+    const std::string dump = in + f.name.baseName + ".sql";
+    if (f.name.kind == Kind::archive || platform::fileInUse(dump)) continue;  // a run still going
+    if (f.name.kind == Kind::temporary) {
+      platform::deleteFile(in + f.entry);
+    } else if (present(files, f.name.baseName, Kind::archive)) {
+      const auto digest = digestFile(dump);
+      if (digest &&
+          archiveHoldsIntact(in + f.name.baseName + ".zip", f.entry, digest->size, digest->crc32))
+        platform::deleteFile(dump);
+    }
+  }
+}
+
+std::optional<std::size_t> keepCount(const std::string& text) {
+  if (text.empty() || text.size() > 9 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  const auto n = static_cast<std::size_t>(std::stoul(text));
+  return n >= 1 ? std::optional(n) : std::nullopt;
+}
+
+void pruneArchives(const std::string& folder, std::size_t keep, const std::string& ownArchive) {
+  std::vector<Found> archives = backupFiles(folder);
+  std::erase_if(archives, [](const Found& f) { return f.name.kind != Kind::archive; });
+  std::sort(archives.begin(), archives.end(),
+            [](const Found& a, const Found& b) { return a.name.stamp > b.name.stamp; });
+  for (std::size_t i = keep; i < archives.size(); ++i)
+    if (archives[i].entry != ownArchive)
+      platform::deleteFile(folder + platform::pathSeparator() + archives[i].entry);
+}
+
+}  // namespace qb

@@ -1,0 +1,23 @@
+#pragma once
+// A destination folder kept in order: what stopped or hindered runs left there, and archives
+// beyond the number the user keeps.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace qb {
+
+// Removes the temporary archives of runs that ended before naming them (no run holds their dump
+// any more), and dumps a run could not delete, once the archive of the same base name proves to
+// hold them whole. Nothing else is touched.
+void removeLeftovers(const std::string& folder);
+
+// "30" gives 30: a whole number of at least 1 in decimal digits; nothing for any other text.
+std::optional<std::size_t> keepCount(const std::string& text);
+
+// Deletes the archives of the folder beyond the newest `keep` by the date and time in their
+// names: only plain files named exactly like this program's archives, never `ownArchive`.
+void pruneArchives(const std::string& folder, std::size_t keep, const std::string& ownArchive);
+
+}  // namespace qb
