@@ -56,8 +56,8 @@ std::string dumpProblem(std::int32_t exitCode, const platform::ClaimedFile& dump
   if (exitCode != 0) return "the dump client ended with exit code " + std::to_string(exitCode);
   if (!dump.stillNamed()) return "the dump file " + dump.name() + " was replaced while it ran";
   if (!dumpIsComplete(dump.name()))
-    return "the dump lacks its closing line \"-- Dump completed\": the client was cut short, or "
-           "an option in its option file such as compact or skip-comments removes that line";
+    return "the dump lacks its closing line \"-- Dump completed\" (cut short, or left out by an "
+           "option such as compact or skip-comments in the client's option file)";
   return {};
 }
 

@@ -3,7 +3,8 @@
 
 native: inside a private mount namespace, with a tmpfs over /opt holding the fixture as
 /opt/lampp/bin/mysqldump, each run in a namespace of its own where only /tmp is writable. win32: the fixture as c:\\xampp\\mysql\\bin\\mysqldump.exe in the shared
-Wine prefix, the program started with a plain `wine quolmerBackup.exe ...`.
+Wine prefix, the program started as `wine quolmerBackup.exe ...` (through scripts/wine-run, which
+picks the Wine this machine runs).
 """
 import argparse
 import ctypes
@@ -62,16 +63,17 @@ class Win32:
     cmd_shell = True
 
     def __init__(self):
-        self.prefix = os.environ.get("QB_WINEPREFIX") or os.path.join(opts.source, "build", "win32", "wineprefix")
+        self.wine = os.path.join(opts.source, "scripts", "wine-run")
+        self.prefix = subprocess.run([self.wine, "--prefix"], check=True, capture_output=True,
+                                     text=True).stdout.strip()
         # wine-run makes the shared prefix once; then the fixture goes where the program looks.
-        subprocess.run([os.path.join(opts.source, "scripts", "wine-run"), "cmd.exe", "/c", "exit"],
-                       check=True, capture_output=True)
+        subprocess.run([self.wine, "cmd.exe", "/c", "exit"], check=True, capture_output=True)
         bin_dir = os.path.join(self.prefix, "drive_c", "xampp", "mysql", "bin")
         os.makedirs(bin_dir, exist_ok=True)
         staged = os.path.join(bin_dir, f"mysqldump.{os.getpid()}.tmp")
         shutil.copy(opts.client, staged)
         os.replace(staged, os.path.join(bin_dir, "mysqldump.exe"))
-        self.env = {"WINEPREFIX": self.prefix, "WINEDEBUG": "-all"}
+        self.env = {"QB_WINEPREFIX": self.prefix}
 
     def drive_c(self):
         return os.path.join(self.prefix, "drive_c")
@@ -84,16 +86,16 @@ class Win32:
 
     def start(self, folder, args, env):
         # As a person would start it: `wine quolmerBackup.exe 2` in its folder.
-        return subprocess.Popen(["wine", self.program_name, *args], cwd=folder, env={**env, **self.env},
+        return subprocess.Popen([self.wine, self.program_name, *args], cwd=folder, env={**env, **self.env},
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def client_output(self, target, env):
-        subprocess.run(["wine", "cmd.exe", "/c",
+        subprocess.run([self.wine, "cmd.exe", "/c",
                         f"c:\\xampp\\mysql\\bin\\mysqldump.exe -uroot quolmer > {self.folder_value(target)}"],
                        env={**env, **self.env}, check=False, capture_output=True)
 
     def hide(self, path):
-        subprocess.run(["wine", "cmd.exe", "/c", f"attrib +h {self.folder_value(path)}"],
+        subprocess.run([self.wine, "cmd.exe", "/c", f"attrib +h {self.folder_value(path)}"],
                        env={**os.environ, **self.env}, check=True, capture_output=True)
 
 
