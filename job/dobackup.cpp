@@ -234,7 +234,8 @@ Value DOBACKUP(BackupHost& host) {
                       " was made, but not recorded in " + iniName + ": " +
                       platform::lastErrorText());
   QB_AT(frame);
-  if (!deleteOwn(host, CSQL)) {
+  // Gone for good, so that a power cut now cannot bring back an empty dump beside its archive.
+  if (!deleteOwn(host, CSQL) || !platform::syncFolder(folder.text())) {
     platform::writeDiagnostic(timestamp.text() + ": the dump " + CSQL +
                               " could not be deleted: " + platform::lastErrorText() +
                               "; a later run deletes it once it has checked the archive\n");

@@ -61,6 +61,10 @@ bool syncFile(const std::string& name);
 // `to`, and forces the change to disk before returning.
 bool renameToFree(const std::string& from, const std::string& to);
 
+// Forces to disk what changed in the folder's list of names (natively; the Windows file systems
+// keep their own journal of it).
+bool syncFolder(const std::string& folder);
+
 // The hidden attribute on Windows. Natively nothing changes: there names that begin with a dot
 // are the hidden ones.
 bool setHidden(const std::string& name, bool hidden);

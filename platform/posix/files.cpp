@@ -185,12 +185,14 @@ bool renameToFree(const std::string& from, const std::string& to) {
     if (errno != EINVAL || ::link(from.c_str(), to.c_str()) != 0) return false;
     ::unlink(from.c_str());
   }
-  // The new name reaches the disk with its folder. Some file systems cannot sync a folder
-  // (EINVAL): their rename is as durable as they make it.
   const auto cut = to.find_last_of('/');
-  const std::string folder = cut == std::string::npos ? "." : cut == 0 ? "/" : to.substr(0, cut);
+  return syncFolder(cut == std::string::npos ? "." : cut == 0 ? "/" : to.substr(0, cut));
+}
+
+bool syncFolder(const std::string& folder) {
   const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir < 0) return false;
+  // Some file systems cannot sync a folder (EINVAL): their names are as durable as they make them.
   const bool synced = ::fsync(dir) == 0 || errno == EINVAL;
   const int error = errno;
   ::close(dir);

@@ -148,6 +148,10 @@ bool renameToFree(const std::string& from, const std::string& to) {
   return MoveFileExW(widen(from).c_str(), widen(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+bool syncFolder(const std::string&) {
+  return true;
+}
+
 bool setHidden(const std::string& name, bool hidden) {
   const std::wstring wide = widen(name);
   const DWORD a = GetFileAttributesW(wide.c_str());

@@ -1,7 +1,8 @@
 // Stands in for the dump client in the system tests. What it does comes from the environment,
 // so tests running at the same time do not clash:
 //   QB_DUMP_MODE      "canned" (the default): a small dump naming its arguments; "large": some
-//                     megabytes of rows; both end with the closing line a complete dump has.
+//                     megabytes of rows, "large:N" about N MiB of them; all end with the closing
+//                     line a complete dump has.
 //                     "fail:N": nothing, exit code N; "half:N": half of the canned dump, then
 //                     exit code N; "empty": nothing, exit code 0; "unclosed": the canned dump
 //                     without its closing line, exit code 0; "byte": one byte, exit code 0;
@@ -34,11 +35,11 @@ std::string cannedDump(int argc, char** argv) {
   return dump;
 }
 
-// Rows whose values vary enough that the archive is several megabytes too.
-void writeLarge() {
+// Rows whose values vary enough that the archive is several megabytes too; 150000 rows are 9 MiB.
+void writeLarge(int rows) {
   std::uint32_t state = 12345;
   std::string row;
-  for (int i = 0; i < 150000; ++i) {
+  for (int i = 0; i < rows; ++i) {
     row = "INSERT INTO `documentos` VALUES (" + std::to_string(i) + ",'";
     for (int j = 0; j < 40; ++j) {
       state = state * 1103515245u + 12345u;
@@ -59,13 +60,15 @@ int main(int argc, char** argv) {
   if (const std::string delay = env("QB_DUMP_DELAY_MS"); !delay.empty())
     std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(delay.c_str())));
   const std::string mode = env("QB_DUMP_MODE");
-  const int code =
+  // The number after the colon: an exit code, or the size in MiB of a large dump.
+  const int number =
       mode.find(':') == std::string::npos ? 0 : std::atoi(mode.c_str() + mode.find(':') + 1);
+  const int code = mode.starts_with("large") ? 0 : number;
   const std::string canned = cannedDump(argc, argv);
   if (mode.empty() || mode == "canned") {
     write(canned + kClosingLine);
-  } else if (mode == "large") {
-    writeLarge();
+  } else if (mode == "large" || mode.starts_with("large:")) {
+    writeLarge(mode == "large" ? 150000 : number * 16500);
     write(kClosingLine);
   } else if (mode.starts_with("fail:")) {
     std::fputs("mysqldump: Got error: 2002: Can't connect to server\n", stderr);

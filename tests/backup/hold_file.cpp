@@ -1,0 +1,33 @@
+// Holds a file open as another program would (an editor, a scanner, a sync tool), for the system
+// tests under Wine:  hold_file FOLDER PATTERN SHARING MILLISECONDS
+// Waits until a file of FOLDER matching the wildcard PATTERN opens for reading with the sharing
+// given ("none", or "read": others may read it too, but neither write nor delete it), prints
+// "held NAME" and keeps it open that long.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 5) return 2;
+  const std::wstring folder = argv[1];
+  const DWORD share = std::wstring(argv[3]) == L"read" ? FILE_SHARE_READ : 0;
+  for (;;) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\" + argv[2]).c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      FindClose(search);
+      HANDLE h = CreateFileW((folder + L"\\" + found.cFileName).c_str(), GENERIC_READ, share,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (h != INVALID_HANDLE_VALUE) {
+        std::printf("held %ls\n", found.cFileName);
+        std::fflush(stdout);
+        Sleep(static_cast<DWORD>(std::wcstoul(argv[4], nullptr, 10)));
+        CloseHandle(h);
+        return 0;
+      }
+    }
+    Sleep(5);
+  }
+}
