@@ -1,8 +1,9 @@
 // Holds a file open as another program would (an editor, a scanner, a sync tool), for the system
 // tests under Wine:  hold_file FOLDER PATTERN SHARING MILLISECONDS
-// Waits until a file of FOLDER matching the wildcard PATTERN opens for reading with the sharing
-// given ("none", or "read": others may read it too, but neither write nor delete it), prints
-// "held NAME" and keeps it open that long.
+// Waits until a file of FOLDER matching the wildcard PATTERN holds something and opens for reading
+// with the sharing given ("none", or "read": others may read it too, but neither write nor delete
+// it), prints "held NAME" and keeps it open that long. A file still being written does not open
+// so; one just created is empty.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,8 +17,9 @@ int wmain(int argc, wchar_t** argv) {
   for (;;) {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((folder + L"\\" + argv[2]).c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-      FindClose(search);
+    const bool any = search != INVALID_HANDLE_VALUE;
+    if (any) FindClose(search);
+    if (any && (found.nFileSizeLow || found.nFileSizeHigh)) {
       HANDLE h = CreateFileW((folder + L"\\" + found.cFileName).c_str(), GENERIC_READ, share,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
       if (h != INVALID_HANDLE_VALUE) {

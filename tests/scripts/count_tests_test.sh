@@ -60,6 +60,8 @@ expect "every kind" 1 "1 passed, 2 failed, 3 skipped" "$work/all.xml"
 expect "a skip is no failure" 0 "1 passed, 0 failed, 1 skipped" "$work/skipping.xml"
 expect "two reports and a broken build" 1 "2 passed, 3 failed, 4 skipped" --failed 1 \
   "$work/all.xml" "$work/skipping.xml"
+expect "a suite the machine cannot run" 0 "1 passed, 0 failed, 2 skipped" --skipped 1 \
+  "$work/skipping.xml"
 expect "a report CTest never wrote" 1 "1 passed, 1 failed, 1 skipped" "$work/skipping.xml" \
   "$work/none.xml"
 exit "$failed"
