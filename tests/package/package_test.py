@@ -140,6 +140,73 @@ class Windows(Installed):
         return subprocess.run([os.path.join(opts.source, "scripts", "wine-run"), *args],
                               capture_output=True, text=True, timeout=timeout)
 
+    def script(self, name, *args, log, **exits):
+        """name run from the unpacked folder by Wine's cmd, with command_log.exe standing in for
+        the commands Wine cannot run as Windows does; the run and the command lines logged."""
+        with open(log, "w"):
+            pass
+        env = {"WINEPATH": host.folder_value(self.stubs), "QB_COMMAND_LOG": host.folder_value(log),
+               **{f"QB_COMMAND_EXIT_{k.upper()}": str(v) for k, v in exits.items()}}
+        run = subprocess.run([os.path.join(opts.source, "scripts", "wine-run"), "cmd.exe", "/c",
+                              name, *args], cwd=self.app, env={**os.environ, **env},
+                             capture_output=True, text=True, timeout=120)
+        with open(log) as f:
+            return run, f.read().splitlines()
+
+    def test_install_and_uninstall_scripts(self):
+        # The administrator test, the permissions, the tasks with an account and PowerShell.
+        self.stubs = self.folder("stubs")
+        for command in ["net", "icacls", "schtasks", "powershell"]:
+            shutil.copy(opts.command_log, os.path.join(self.stubs, command + ".exe"))
+        log = os.path.join(self.folder("log"), "commands.log")
+        target = os.path.join(self.folder("target"), "Mis Programas")
+        where, account = host.folder_value(target), "MYPC\\backup"
+
+        run, lines = self.script("install.cmd", account, where, log=log, net=2)
+        self.assertEqual(run.returncode, 1)
+        self.assertIn("run it from a command prompt opened as administrator", run.stdout)
+        self.assertEqual(lines, ["net session"])
+        self.assertFalse(os.path.exists(target))
+
+        run, lines = self.script("install.cmd", account, where, log=log)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertEqual(lines[:5], [
+            "net session",
+            f'icacls "{where}" /inheritance:r /grant:r "*S-1-5-32-544:(OI)(CI)F" '
+            '"*S-1-5-18:(OI)(CI)F" "*S-1-5-32-545:(OI)(CI)RX"',
+            f'icacls "{where}\\*" /reset /T',
+            f'icacls "{where}" /setowner "*S-1-5-32-544" /T',
+            f'icacls "{where}\\backup.ini" /grant "{account}:M"'])
+        # Another folder than C:\quolmerBackup: the definitions are rewritten for it first.
+        self.assertTrue(lines[5].startswith("powershell -NoProfile -NonInteractive -Command "))
+        self.assertEqual(lines[6:], [
+            f'schtasks /Create /XML "{where}\\quolmerBackup-{d}.xml" /TN quolmerBackup-{d} '
+            f'/RU "{account}" /RP * /F' for d in ["principal", "secundario"]])
+        copied = [n for n in self.names if n != "install.cmd"]
+        self.assertEqual(sorted(os.listdir(target)), sorted(copied + ["backup.ini"]))
+        for name in copied:
+            self.assertEqual(read(os.path.join(target, name)), read(os.path.join(self.app, name)))
+        ini = os.path.join(target, "backup.ini")
+        self.assertEqual(read(ini), read(os.path.join(self.app, "backup.ini.sample")))
+
+        # A new version installed over the old one keeps the settings.
+        with open(ini, "ab") as f:
+            f.write(b"[RESULT]\r\nlastrun=2016-4-16 01:36:42\r\n")
+        settings = read(ini)
+        run, _ = self.script("install.cmd", account, where, log=log)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertIn("kept backup.ini", run.stdout)
+        self.assertEqual(read(ini), settings)
+
+        run, lines = self.script("uninstall.cmd", where, log=log)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertEqual(lines, ["net session"] + [
+            line for d in ["principal", "secundario"]
+            for line in [f"schtasks /Query /TN quolmerBackup-{d}",
+                         f"schtasks /Delete /TN quolmerBackup-{d} /F"]])
+        self.assertEqual(os.listdir(target), ["backup.ini"])
+        self.assertEqual(read(ini), settings)
+
     def test_one_gui_executable_with_system_imports(self):
         kind = subprocess.run(["file", "-b", self.exe], capture_output=True, text=True).stdout
         self.assertRegex(kind, r"^PE32 executable \(GUI\) Intel 80386 .*for MS Windows")
@@ -181,8 +248,8 @@ class Windows(Installed):
         rows = table_rows(r"quolmerBackup-\w+")
         names = ["quolmerBackup-principal", "quolmerBackup-secundario"]
         self.assertEqual([r[0] for r in rows], names)
-        commands = re.findall(r"^ *(schtasks /Create /XML C:\\quolmerBackup\\(\S+) /TN (\S+))$",
-                              readme(), re.M)
+        commands = re.findall(r"^ *(schtasks /Create /XML C:\\quolmerBackup\\(\S+) /TN (\S+) "
+                              r"/RU MYPC\\backup /RP \*)$", readme(), re.M)
         self.assertEqual([c[2] for c in commands], names)
         with open(os.path.join(self.app, "README.txt"), encoding="cp1252") as f:
             shipped = re.findall(r"^ *(schtasks .*)$", f.read(), re.M)
@@ -204,11 +271,12 @@ class Windows(Installed):
                     "Settings/ExecutionTimeLimit": f"PT{hours}H",
                     "Settings/MultipleInstancesPolicy": "IgnoreNew"})
                 self.assertEqual(program, start_in + "\\quolmerBackup.exe")
-                # The README's own command, for the folder this test unpacked into. Wine keeps
-                # the settings of what it registers, not the actions or triggers.
+                # The README's own command, for the folder this test unpacked into, without the
+                # account, which Wine's schtasks does not take. Wine keeps the settings of what
+                # it registers, not the actions or triggers.
                 self.wine("schtasks", "/Delete", "/TN", name, "/F")
-                created = self.wine("cmd.exe", "/c",
-                                    line.replace("C:\\quolmerBackup", host.folder_value(self.app)))
+                created = self.wine("cmd.exe", "/c", line.split(" /RU ")[0].replace(
+                    "C:\\quolmerBackup", host.folder_value(self.app)))
                 self.addCleanup(self.wine, "schtasks", "/Delete", "/TN", name, "/F")
                 self.assertEqual(created.returncode, 0, created.stdout + created.stderr)
                 stored = os.path.join(host.prefix, "drive_c", "windows", "system32", "tasks", name)
@@ -422,6 +490,7 @@ def main():
     parser = system_test.arguments("archive", "version", "client", "source")
     parser.add_argument("--reader")
     parser.add_argument("--deb")
+    parser.add_argument("--command-log")
     opts = parser.parse_args()
     system_test.opts = opts
     if not os.path.exists(opts.archive):
