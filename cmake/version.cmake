@@ -21,4 +21,7 @@ if(WIN32)
   set(QB_PACKAGE_NAME quolmerBackup-${QB_VERSION}-win32)
 else()
   set(QB_PACKAGE_NAME quolmerBackup-${QB_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR})
+  # Debian's versions keep "-" for the packaging revision.
+  string(REPLACE - + QB_DEB_VERSION ${QB_VERSION})
+  set(QB_DEB_NAME quolmerbackup_${QB_DEB_VERSION}_amd64)
 endif()

@@ -5,8 +5,9 @@ restore_archive() {
   mariadb -e "CREATE DATABASE \`$2\`" && unzip -p "$1" | mariadb "$2"
 }
 
-# compare_databases A B: the same tables, views and triggers, and every table with the same row
-# count and checksum, every view with the same rows. Prints each difference; fails on any.
+# compare_databases A B: the same tables, views, triggers, procedures and events, and every table
+# with the same row count and checksum, every view with the same rows. Prints each difference;
+# fails on any.
 compare_databases() {
   local a=$1 b=$2 t differ=0 x y
   x=$(schema_objects "$a")
@@ -15,7 +16,7 @@ compare_databases() {
     echo "    $a holds nothing to compare"
     return 1
   fi
-  [ "$x" == "$y" ] || { echo "    tables, views or triggers differ"; differ=1; }
+  [ "$x" == "$y" ] || { echo "    tables, views, triggers, procedures or events differ"; differ=1; }
   for t in $(sql "SELECT TABLE_NAME FROM information_schema.TABLES
                   WHERE TABLE_SCHEMA = '$a' AND TABLE_TYPE = 'BASE TABLE' ORDER BY 1"); do
     x=$(sql "SELECT COUNT(*) FROM \`$a\`.\`$t\`")
@@ -33,12 +34,25 @@ compare_databases() {
   return "$differ"
 }
 
-# The names and kinds of a database's tables and views, and its triggers with their bodies.
+# The names and kinds of a database's tables and views, and its triggers, procedures and events
+# with their bodies.
 schema_objects() {
   sql "SELECT TABLE_NAME, TABLE_TYPE FROM information_schema.TABLES WHERE TABLE_SCHEMA = '$1'
        ORDER BY 1;
        SELECT TRIGGER_NAME, EVENT_MANIPULATION, ACTION_TIMING, EVENT_OBJECT_TABLE, ACTION_STATEMENT
-       FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = '$1' ORDER BY 1"
+       FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = '$1' ORDER BY 1;
+       SELECT ROUTINE_NAME, ROUTINE_TYPE, ROUTINE_DEFINITION
+       FROM information_schema.ROUTINES WHERE ROUTINE_SCHEMA = '$1' ORDER BY 1;
+       SELECT EVENT_NAME, INTERVAL_VALUE, INTERVAL_FIELD, STARTS, STATUS, EVENT_DEFINITION
+       FROM information_schema.EVENTS WHERE EVENT_SCHEMA = '$1' ORDER BY 1"
+}
+
+# routines_and_events DB: "name (kind)" of each procedure and event, one line.
+routines_and_events() {
+  sql "SELECT CONCAT(ROUTINE_NAME, ' (', LOWER(ROUTINE_TYPE), ')') FROM information_schema.ROUTINES
+       WHERE ROUTINE_SCHEMA = '$1'
+       UNION ALL SELECT CONCAT(EVENT_NAME, ' (event)') FROM information_schema.EVENTS
+       WHERE EVENT_SCHEMA = '$1'" | paste -sd, - | sed 's/,/, /g'
 }
 
 sql() { mariadb -N -B -e "$1"; }

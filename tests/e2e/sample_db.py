@@ -6,7 +6,7 @@ Usage: sample_db.py MB | mariadb          (MB in millions of bytes)
 Seeded, so every run makes the same database. The content is chosen to catch a damaged backup:
 keys and foreign keys, NULLs, Spanish text with accents, quotes, backslashes and line breaks,
 binary columns holding every byte value, a view and a trigger whose rows must not fire twice on
-restore. The bulk is pseudo-random text from a vocabulary, so it packs about as well as real data.
+restore, and a stored procedure and a scheduled event, which a dump holds only when asked to. The bulk is pseudo-random text from a vocabulary, so it packs about as well as real data.
 """
 import random
 import sys
@@ -79,6 +79,11 @@ CREATE TRIGGER pedidos_alta AFTER INSERT ON pedidos FOR EACH ROW
 CREATE VIEW ventas_por_cliente AS
   SELECT c.id, c.nombre, c.apellidos, COUNT(p.id) AS pedidos, COALESCE(SUM(p.total), 0) AS importe
   FROM clientes c LEFT JOIN pedidos p ON p.cliente_id = c.id GROUP BY c.id, c.nombre, c.apellidos;
+CREATE PROCEDURE importe_cliente(IN cliente INT UNSIGNED, OUT importe DECIMAL(14,2))
+  READS SQL DATA
+  SELECT COALESCE(SUM(total), 0) INTO importe FROM pedidos WHERE cliente_id = cliente;
+CREATE EVENT purga_auditoria ON SCHEDULE EVERY 1 DAY STARTS '2016-04-17 03:00:00'
+  DO DELETE FROM auditoria WHERE momento < NOW() - INTERVAL 10 YEAR;
 """
 
 WORDS = """año acción árbol avión bodega camión canción café caña cigüeña corazón cuñado

@@ -10,6 +10,7 @@ README.md and through `systemd-analyze verify`.
 
 Exit code 77 (skipped) when the package of this version is not in dist/: scripts/release makes it.
 """
+import glob
 import os
 import re
 import shutil
@@ -33,6 +34,7 @@ SUPPORTED_OS = {  # Vista, 7, 8, 8.1, 10 and 11
     "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
     "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}
 TASK = "{http://schemas.microsoft.com/windows/2004/02/mit/task}"
+read = system_test.read
 
 
 def readme():
@@ -93,8 +95,9 @@ class Installed(unittest.TestCase):
 
     def test_backups_to_both_destinations(self):
         dests = {"1": self.folder("principal"), "2": self.folder("secundario")}
+        # As on a first install: backup.ini made from the sample, with the user's folders.
         ini = os.path.join(self.app, "backup.ini")
-        with open(ini, newline="") as f:
+        with open(ini + ".sample", newline="") as f:
             sample = f.read()
         with open(ini, "w", newline="") as f:
             f.write(with_folders(sample, *(host.folder_value(d) for d in dests.values())))
@@ -111,8 +114,8 @@ class Installed(unittest.TestCase):
 
 class Windows(Installed):
     integrity = ["unzip", "-tq"]
-    names = ["quolmerBackup.exe", "backup.ini", "README.txt", "quolmerBackup-principal.xml",
-             "quolmerBackup-secundario.xml"]
+    names = ["quolmerBackup.exe", "backup.ini.sample", "README.txt", "install.cmd",
+             "uninstall.cmd", "quolmerBackup-principal.xml", "quolmerBackup-secundario.xml"]
 
     @classmethod
     def setUpClass(cls):
@@ -136,6 +139,73 @@ class Windows(Installed):
     def wine(self, *args, timeout=120):
         return subprocess.run([os.path.join(opts.source, "scripts", "wine-run"), *args],
                               capture_output=True, text=True, timeout=timeout)
+
+    def script(self, name, *args, log, **exits):
+        """name run from the unpacked folder by Wine's cmd, with command_log.exe standing in for
+        the commands Wine cannot run as Windows does; the run and the command lines logged."""
+        with open(log, "w"):
+            pass
+        env = {"WINEPATH": host.folder_value(self.stubs), "QB_COMMAND_LOG": host.folder_value(log),
+               **{f"QB_COMMAND_EXIT_{k.upper()}": str(v) for k, v in exits.items()}}
+        run = subprocess.run([os.path.join(opts.source, "scripts", "wine-run"), "cmd.exe", "/c",
+                              name, *args], cwd=self.app, env={**os.environ, **env},
+                             capture_output=True, text=True, timeout=120)
+        with open(log) as f:
+            return run, f.read().splitlines()
+
+    def test_install_and_uninstall_scripts(self):
+        # The administrator test, the permissions, the tasks with an account and PowerShell.
+        self.stubs = self.folder("stubs")
+        for command in ["net", "icacls", "schtasks", "powershell"]:
+            shutil.copy(opts.command_log, os.path.join(self.stubs, command + ".exe"))
+        log = os.path.join(self.folder("log"), "commands.log")
+        target = os.path.join(self.folder("target"), "Mis Programas")
+        where, account = host.folder_value(target), "MYPC\\backup"
+
+        run, lines = self.script("install.cmd", account, where, log=log, net=2)
+        self.assertEqual(run.returncode, 1)
+        self.assertIn("run it from a command prompt opened as administrator", run.stdout)
+        self.assertEqual(lines, ["net session"])
+        self.assertFalse(os.path.exists(target))
+
+        run, lines = self.script("install.cmd", account, where, log=log)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertEqual(lines[:5], [
+            "net session",
+            f'icacls "{where}" /inheritance:r /grant:r "*S-1-5-32-544:(OI)(CI)F" '
+            '"*S-1-5-18:(OI)(CI)F" "*S-1-5-32-545:(OI)(CI)RX"',
+            f'icacls "{where}\\*" /reset /T',
+            f'icacls "{where}" /setowner "*S-1-5-32-544" /T',
+            f'icacls "{where}\\backup.ini" /grant "{account}:M"'])
+        # Another folder than C:\quolmerBackup: the definitions are rewritten for it first.
+        self.assertTrue(lines[5].startswith("powershell -NoProfile -NonInteractive -Command "))
+        self.assertEqual(lines[6:], [
+            f'schtasks /Create /XML "{where}\\quolmerBackup-{d}.xml" /TN quolmerBackup-{d} '
+            f'/RU "{account}" /RP * /F' for d in ["principal", "secundario"]])
+        copied = [n for n in self.names if n != "install.cmd"]
+        self.assertEqual(sorted(os.listdir(target)), sorted(copied + ["backup.ini"]))
+        for name in copied:
+            self.assertEqual(read(os.path.join(target, name)), read(os.path.join(self.app, name)))
+        ini = os.path.join(target, "backup.ini")
+        self.assertEqual(read(ini), read(os.path.join(self.app, "backup.ini.sample")))
+
+        # A new version installed over the old one keeps the settings.
+        with open(ini, "ab") as f:
+            f.write(b"[RESULT]\r\nlastrun=2016-4-16 01:36:42\r\n")
+        settings = read(ini)
+        run, _ = self.script("install.cmd", account, where, log=log)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertIn("kept backup.ini", run.stdout)
+        self.assertEqual(read(ini), settings)
+
+        run, lines = self.script("uninstall.cmd", where, log=log)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertEqual(lines, ["net session"] + [
+            line for d in ["principal", "secundario"]
+            for line in [f"schtasks /Query /TN quolmerBackup-{d}",
+                         f"schtasks /Delete /TN quolmerBackup-{d} /F"]])
+        self.assertEqual(os.listdir(target), ["backup.ini"])
+        self.assertEqual(read(ini), settings)
 
     def test_one_gui_executable_with_system_imports(self):
         kind = subprocess.run(["file", "-b", self.exe], capture_output=True, text=True).stdout
@@ -165,7 +235,7 @@ class Windows(Installed):
         self.assertFalse([e.tag for e in root.iter() if "dpi" in e.tag.lower()])
 
     def test_texts_for_notepad(self):
-        for name in ["README.txt", "backup.ini"]:
+        for name in ["README.txt", "backup.ini.sample", "install.cmd", "uninstall.cmd"]:
             with self.subTest(name=name):
                 with open(os.path.join(self.app, name), "rb") as f:
                     data = f.read()
@@ -178,8 +248,8 @@ class Windows(Installed):
         rows = table_rows(r"quolmerBackup-\w+")
         names = ["quolmerBackup-principal", "quolmerBackup-secundario"]
         self.assertEqual([r[0] for r in rows], names)
-        commands = re.findall(r"^ *(schtasks /Create /XML C:\\quolmerBackup\\(\S+) /TN (\S+))$",
-                              readme(), re.M)
+        commands = re.findall(r"^ *(schtasks /Create /XML C:\\quolmerBackup\\(\S+) /TN (\S+) "
+                              r"/RU MYPC\\backup /RP \*)$", readme(), re.M)
         self.assertEqual([c[2] for c in commands], names)
         with open(os.path.join(self.app, "README.txt"), encoding="cp1252") as f:
             shipped = re.findall(r"^ *(schtasks .*)$", f.read(), re.M)
@@ -201,11 +271,12 @@ class Windows(Installed):
                     "Settings/ExecutionTimeLimit": f"PT{hours}H",
                     "Settings/MultipleInstancesPolicy": "IgnoreNew"})
                 self.assertEqual(program, start_in + "\\quolmerBackup.exe")
-                # The README's own command, for the folder this test unpacked into. Wine keeps
-                # the settings of what it registers, not the actions or triggers.
+                # The README's own command, for the folder this test unpacked into, without the
+                # account, which Wine's schtasks does not take. Wine keeps the settings of what
+                # it registers, not the actions or triggers.
                 self.wine("schtasks", "/Delete", "/TN", name, "/F")
-                created = self.wine("cmd.exe", "/c",
-                                    line.replace("C:\\quolmerBackup", host.folder_value(self.app)))
+                created = self.wine("cmd.exe", "/c", line.split(" /RU ")[0].replace(
+                    "C:\\quolmerBackup", host.folder_value(self.app)))
                 self.addCleanup(self.wine, "schtasks", "/Delete", "/TN", name, "/F")
                 self.assertEqual(created.returncode, 0, created.stdout + created.stderr)
                 stored = os.path.join(host.prefix, "drive_c", "windows", "system32", "tasks", name)
@@ -215,7 +286,7 @@ class Windows(Installed):
 
 class Linux(Installed):
     integrity = ["gzip", "-t"]
-    names = ["quolmerBackup", "backup.ini", "README", "quolmerBackup-principal.service",
+    names = ["quolmerBackup", "backup.ini.sample", "README", "quolmerBackup-principal.service",
              "quolmerBackup-principal.timer", "quolmerBackup-secundario.service",
              "quolmerBackup-secundario.timer"]
 
@@ -270,10 +341,156 @@ class Linux(Installed):
         self.assertEqual((verified.returncode, verified.stdout + verified.stderr), (0, ""))
 
 
+class Debian(unittest.TestCase):
+    """The .deb, installed with apt as Debian's users install it, into a root of its own: an
+    overlay of this machine's root in this mount namespace, so that apt finds the libraries the
+    package depends on where they are, and nothing outside the overlay changes."""
+    units = ["quolmerBackup-principal.service", "quolmerBackup-principal.timer",
+             "quolmerBackup-secundario.service", "quolmerBackup-secundario.timer"]
+    program_files = ["README", "backup.ini.sample", "quolmerBackup"]
+    reference = Installed.reference
+    client_env = Installed.client_env
+    assert_backup = Installed.assert_backup
+    references = {}
+
+    @classmethod
+    def setUpClass(cls):
+        cls.layers = tempfile.mkdtemp(prefix="qb_deb_")
+        subprocess.run(["mount", "-t", "tmpfs", "qb-deb", cls.layers], check=True)
+        cls.root = os.path.join(cls.layers, "root")
+        for d in ["upper", "work", "root"]:
+            os.mkdir(os.path.join(cls.layers, d))
+        subprocess.run(["mount", "-t", "overlay", "qb-root", "-o",
+                        f"lowerdir=/,upperdir={cls.layers}/upper,workdir={cls.layers}/work",
+                        cls.root], check=True)
+        subprocess.run(["mount", "-t", "proc", "qb-proc", cls.root + "/proc"], check=True)
+        subprocess.run(["mount", "--rbind", "/dev", cls.root + "/dev"], check=True)
+        os.makedirs(cls.root + "/opt/lampp/bin", exist_ok=True)
+        shutil.copy(opts.client, cls.root + "/opt/lampp/bin/mysqldump")
+
+    @classmethod
+    def tearDownClass(cls):
+        subprocess.run(["umount", "-R", cls.root])
+        subprocess.run(["umount", cls.layers])
+        os.rmdir(cls.layers)
+
+    def inside(self, *command, env=None):
+        return subprocess.run(["chroot", self.root, *command], capture_output=True, text=True,
+                              env={**os.environ, "DEBIAN_FRONTEND": "noninteractive", **(env or {})})
+
+    def apt(self, *args):
+        run = self.inside("apt-get", "-y", "-o", "Dpkg::Use-Pty=0", *args)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        # What the package depends on is here already: apt adds nothing else.
+        new = re.search(r"NEW packages will be installed:\n(.*)\n", run.stdout)
+        self.assertEqual(new[1].split() if new else [], ["quolmerbackup"] if new else [])
+
+    def installed_version(self):
+        return self.inside("dpkg-query", "-W", "-f", "${Status} ${Version}", "quolmerbackup").stdout
+
+    def backup(self, dest):
+        """A run started as the units start it; its archive in dest, the only file there."""
+        started = system_test.datetime.datetime.now().replace(microsecond=0)
+        run = self.inside("sh", "-c", "cd /opt/quolmerBackup && exec ./quolmerBackup 1",
+                          env=self.client_env())
+        ended = system_test.datetime.datetime.now()
+        self.assertEqual(run.returncode, 0, run.stderr)
+        files = os.listdir(self.root + dest)
+        self.assertEqual(len(files), 1, files)
+        self.assert_backup(self.root + dest, files[0], "canned", started, ended)
+        return files[0]
+
+    def next_version(self):
+        """The package once more as the next version, whose sample says one more line."""
+        tree = os.path.join(self.layers, "next")
+        subprocess.run(["dpkg-deb", "-R", opts.deb, tree], check=True)
+        with open(tree + "/DEBIAN/control") as f:
+            control = f.read()
+        version = re.search(r"^Version: (\S+)$", control, re.M)[1] + "+1"
+        with open(tree + "/DEBIAN/control", "w") as f:
+            f.write(re.sub(r"^Version: \S+$", "Version: " + version, control, flags=re.M))
+        sample = tree + "/opt/quolmerBackup/backup.ini.sample"
+        with open(sample, "a") as f:
+            f.write("; the next version's sample\n")
+        subprocess.run(["sh", "-c", "cd \"$1\" && find opt lib usr -type f -exec md5sum {} + "
+                        ">DEBIAN/md5sums", "-", tree], check=True)
+        subprocess.run(["dpkg-deb", "--root-owner-group", "-b", tree, self.root + "/tmp/next.deb"],
+                       check=True, capture_output=True)
+        return version
+
+    def test_fields_files_and_lintian(self):
+        fields = subprocess.run(["dpkg-deb", "--field", opts.deb], capture_output=True, text=True,
+                                check=True).stdout
+        fields = "\n" + fields
+        self.assertIn("\nPackage: quolmerbackup\n", fields)
+        self.assertIn(f"\nVersion: {opts.version.replace('-', '+')}\n", fields)
+        self.assertIn("\nArchitecture: amd64\n", fields)
+        depends = re.search(r"^Depends: (.*)$", fields, re.M)[1]
+        self.assertEqual(sorted(re.findall(r"(?:^|, )([\w.+-]+)", depends)),
+                         ["libc6", "libgcc-s1", "libminizip1", "libstdc++6", "zlib1g"])
+        listing = subprocess.run(["dpkg-deb", "--contents", opts.deb], capture_output=True,
+                                 text=True, check=True).stdout
+        files = sorted(line.split()[-1] for line in listing.splitlines() if line[0] == "-")
+        self.assertEqual(files, sorted(
+            ["./opt/quolmerBackup/" + n for n in self.program_files] +
+            ["./lib/systemd/system/" + u for u in self.units] +
+            ["./usr/share/lintian/overrides/quolmerbackup"]))
+        self.assertNotIn("backup.ini\n", listing)
+        lint = subprocess.run(["lintian", opts.deb], capture_output=True, text=True)
+        self.assertEqual((lint.returncode, lint.stdout), (0, ""))
+
+    def test_install_run_upgrade_remove_purge(self):
+        shutil.copy(opts.deb, self.root + "/tmp/quolmerbackup.deb")
+        self.apt("install", "/tmp/quolmerbackup.deb")
+        app = self.root + "/opt/quolmerBackup"
+        self.assertEqual(sorted(os.listdir(app)), sorted(self.program_files + ["backup.ini"]))
+        self.assertEqual(read(app + "/backup.ini"), read(app + "/backup.ini.sample"))
+        verified = self.inside("systemd-analyze", "verify",
+                               *("/lib/systemd/system/" + u for u in self.units))
+        self.assertEqual((verified.returncode, verified.stdout + verified.stderr), (0, ""))
+        wants = self.root + "/etc/systemd/system/timers.target.wants"
+        self.assertEqual(glob.glob(wants + "/quolmerBackup-*"), [], "enabled on install")
+
+        # The user sets the folder and enables a timer, as the README says.
+        os.mkdir(self.root + "/srv/qb")
+        with open(app + "/backup.ini", "w") as f:
+            f.write(with_folders(read(app + "/backup.ini.sample").decode(), "/srv/qb", "/srv/qb"))
+        enabled = self.inside("systemctl", "enable", "quolmerBackup-principal.timer")
+        self.assertEqual(enabled.returncode, 0, enabled.stderr)
+        first = self.backup("/srv/qb")
+        settings = read(app + "/backup.ini")
+
+        version = self.next_version()
+        self.apt("install", "/tmp/next.deb")
+        self.assertEqual(self.installed_version(), "install ok installed " + version)
+        self.assertEqual(read(app + "/backup.ini"), settings)
+        self.assertTrue(read(app + "/backup.ini.sample").endswith(b"; the next version's sample\n"))
+        os.remove(self.root + "/srv/qb/" + first)
+        self.backup("/srv/qb")
+        settings = read(app + "/backup.ini")
+
+        self.apt("remove", "quolmerbackup")
+        self.assertEqual(os.listdir(app), ["backup.ini"])
+        self.assertEqual(read(app + "/backup.ini"), settings)
+        self.assertEqual([u for u in self.units if os.path.exists(self.root + "/lib/systemd/system/" + u)], [])
+        self.assertTrue(os.path.islink(wants + "/quolmerBackup-principal.timer"))
+
+        self.apt("purge", "quolmerbackup")
+        self.assertFalse(os.path.exists(app))
+        self.assertFalse(os.path.lexists(wants + "/quolmerBackup-principal.timer"))
+        self.assertEqual(self.installed_version(), "")
+        self.assertEqual(len(os.listdir(self.root + "/srv/qb")), 1, "the backup stays")
+        # And this machine never saw it.
+        mine = subprocess.run(["dpkg-query", "-W", "quolmerbackup"], capture_output=True)
+        self.assertNotEqual(mine.returncode, 0)
+
+
 def main():
     global opts, host
     parser = system_test.arguments("archive", "version", "client", "source")
     parser.add_argument("--reader")
+    parser.add_argument("--deb")
+    parser.add_argument("--command-log")
     opts = parser.parse_args()
     system_test.opts = opts
     if not os.path.exists(opts.archive):
@@ -283,8 +500,8 @@ def main():
         return system_test.again_with_private_opt()
     host = system_test.Native() if opts.target == "native" else system_test.Win32()
     system_test.host = host
-    case = Windows if opts.target == "win32" else Linux
-    suite = unittest.defaultTestLoader.loadTestsFromTestCase(case)
+    cases = [Windows] if opts.target == "win32" else [Linux, Debian]
+    suite = unittest.TestSuite(unittest.defaultTestLoader.loadTestsFromTestCase(c) for c in cases)
     return 0 if unittest.TextTestRunner(verbosity=2).run(suite).wasSuccessful() else 1
 
 
