@@ -76,7 +76,7 @@ std::string packDurably(BackupHost& host, const DumpNames& names, const std::str
   // The archiver does not report write errors: read the archive back before trusting it with the
   // only copy of the dump.
   if (!archiveHoldsIntact(temporary, entry, dump.size, dump.crc32))
-    return "the archive read back does not hold the dump";
+    return "the archive read back does not hold the dump (the folder full, or its disk failing)";
   if (!platform::syncFile(temporary))
     return "cannot force the archive to disk: " + platform::lastErrorText();
   // Cleared before the rename: a hidden backup would pass for none.

@@ -17,36 +17,47 @@ net session >nul 2>&1
 if errorlevel 1 goto not_admin
 
 echo Installing quolmerBackup into %folder%, its tasks running as %account%.
+rem Every step is checked by the error level it leaves (mkdir by what it made): some versions of
+rem cmd, Wine's among them, run what follows || after success as well.
 if not exist "%folder%\" (
-  mkdir "%folder%" || goto failed
+  mkdir "%folder%"
+  if not exist "%folder%\" goto failed
   echo   made the folder
 )
 rem The groups by their SIDs, whose names change with the language of Windows: Administrators
 rem S-1-5-32-544, SYSTEM S-1-5-18, Users S-1-5-32-545.
-icacls "%folder%" /inheritance:r /grant:r "*S-1-5-32-544:(OI)(CI)F" "*S-1-5-18:(OI)(CI)F" "*S-1-5-32-545:(OI)(CI)RX" >nul || goto failed
+icacls "%folder%" /inheritance:r /grant:r "*S-1-5-32-544:(OI)(CI)F" "*S-1-5-18:(OI)(CI)F" "*S-1-5-32-545:(OI)(CI)RX" >nul
+if errorlevel 1 goto failed
 rem Run from the installed folder, there is nothing to copy: a file copied onto itself fails.
 if /i "%source%"=="%folder%\" goto copied
 for %%f in (quolmerBackup.exe README.txt backup.ini.sample quolmerBackup-principal.xml quolmerBackup-secundario.xml uninstall.cmd) do (
-  copy /y "%source%%%f" "%folder%\%%f" >nul || goto failed
+  copy /y "%source%%%f" "%folder%\%%f" >nul
+  if errorlevel 1 goto failed
 )
 echo   copied the program, README.txt, backup.ini.sample, the task definitions and uninstall.cmd
 :copied
 rem What lay there before takes the folder's permissions alone, and an owner, who could change
 rem them, is no other user.
-icacls "%folder%\*" /reset /T >nul || goto failed
-icacls "%folder%" /setowner "*S-1-5-32-544" /T >nul || goto failed
+icacls "%folder%\*" /reset /T >nul
+if errorlevel 1 goto failed
+icacls "%folder%" /setowner "*S-1-5-32-544" /T >nul
+if errorlevel 1 goto failed
 echo   only Administrators and SYSTEM may change the folder; Users may read and run it
 if exist "%folder%\backup.ini" (
   echo   kept backup.ini
 ) else (
-  copy "%folder%\backup.ini.sample" "%folder%\backup.ini" >nul || goto failed
+  copy "%folder%\backup.ini.sample" "%folder%\backup.ini" >nul
+  if errorlevel 1 goto failed
   echo   made backup.ini from backup.ini.sample: set the destination folders in it
 )
-icacls "%folder%\backup.ini" /grant "%account%:M" >nul || goto failed
+icacls "%folder%\backup.ini" /grant "%account%:M" >nul
+if errorlevel 1 goto failed
 echo   %account% may change backup.ini
-if /i not "%folder%"=="C:\quolmerBackup" call :definitions_for_folder || goto failed
+if /i not "%folder%"=="C:\quolmerBackup" call :definitions_for_folder
+if errorlevel 1 goto failed
 for %%d in (principal secundario) do (
-  schtasks /Create /XML "%folder%\quolmerBackup-%%d.xml" /TN quolmerBackup-%%d /RU "%account%" /RP * /F || goto failed
+  schtasks /Create /XML "%folder%\quolmerBackup-%%d.xml" /TN quolmerBackup-%%d /RU "%account%" /RP * /F
+  if errorlevel 1 goto failed
   echo   registered the task quolmerBackup-%%d
 )
 echo Done. Set the destination folders in %folder%\backup.ini.
@@ -57,7 +68,8 @@ rem escaped for XML, and writes them back in UTF-16 as the Task Scheduler reads 
 rem goes through the environment, so that no quoting stands in its way.
 :definitions_for_folder
 set "QB_FOLDER=%folder%"
-powershell -NoProfile -NonInteractive -Command "foreach ($d in 'principal', 'secundario') { $f = Join-Path $env:QB_FOLDER ('quolmerBackup-' + $d + '.xml'); $t = [IO.File]::ReadAllText($f).Replace('C:\quolmerBackup', [Security.SecurityElement]::Escape($env:QB_FOLDER)); [IO.File]::WriteAllText($f, $t, [Text.Encoding]::Unicode) }" || exit /b 1
+powershell -NoProfile -NonInteractive -Command "foreach ($d in 'principal', 'secundario') { $f = Join-Path $env:QB_FOLDER ('quolmerBackup-' + $d + '.xml'); $t = [IO.File]::ReadAllText($f).Replace('C:\quolmerBackup', [Security.SecurityElement]::Escape($env:QB_FOLDER)); [IO.File]::WriteAllText($f, $t, [Text.Encoding]::Unicode) }"
+if errorlevel 1 exit /b 1
 echo   wrote the task definitions for %folder%
 exit /b 0
 

@@ -11,19 +11,29 @@ net session >nul 2>&1
 if errorlevel 1 goto not_admin
 
 echo Removing quolmerBackup from %folder%.
-for %%d in (principal secundario) do (
-  schtasks /Query /TN quolmerBackup-%%d >nul 2>&1 && (
-    schtasks /Delete /TN quolmerBackup-%%d /F >nul || goto failed
-    echo   deleted the task quolmerBackup-%%d
-  )
-)
+rem Each step is checked by the error level it leaves: some versions of cmd, Wine's among them,
+rem run what follows || after success as well.
+call :delete_task principal
+if errorlevel 1 goto failed
+call :delete_task secundario
+if errorlevel 1 goto failed
 for %%f in (quolmerBackup.exe README.txt backup.ini.sample quolmerBackup-principal.xml quolmerBackup-secundario.xml uninstall.cmd) do (
   if /i not "%folder%\%%f"=="%~f0" if exist "%folder%\%%f" del "%folder%\%%f"
   if /i not "%folder%\%%f"=="%~f0" if exist "%folder%\%%f" goto failed
 )
 echo   deleted the program; kept backup.ini, Error.log and the backups
-rem This script last, when it is the installed copy: (goto) ends it before the file goes.
-if /i "%folder%\uninstall.cmd"=="%~f0" (goto) 2>nul & del "%~f0"
+if /i not "%folder%\uninstall.cmd"=="%~f0" exit /b 0
+rem This script last, when it is the installed copy: the exit on the same line keeps cmd from
+rem reading on in a file that is gone.
+del "%~f0" & exit /b 0
+
+rem A task that is not registered is no failure.
+:delete_task
+schtasks /Query /TN quolmerBackup-%1 >nul 2>&1
+if errorlevel 1 exit /b 0
+schtasks /Delete /TN quolmerBackup-%1 /F >nul
+if errorlevel 1 exit /b 1
+echo   deleted the task quolmerBackup-%1
 exit /b 0
 
 :not_admin

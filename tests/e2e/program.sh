@@ -90,8 +90,14 @@ expect_success() {
   expect_archive "$2" "$backup_base"
 }
 
-# expect_failure DIR STATUS: the run of DIR's program ended normally and recorded STATUS.
+# expect_failure DIR STATUS [REASON]: the run of DIR's program made no backup: exit code 2,
+# STATUS recorded, and its last line on standard error STATUS with the reason, which holds the
+# text REASON when given.
 expect_failure() {
-  expect_eq "exit code" 0 "$run_rc"
+  expect_eq "exit code" 2 "$run_rc"
   expect_eq "lastrun" "$2" "$(lastrun "$1")"
+  local said
+  said=$(tail -n 1 "$1.err")
+  check "standard error says why: $said" test "${said#"$2: "}" != "$said" -a -n "${said#"$2: "}"
+  [ $# -lt 3 ] || check "the reason names $3" grep -qF -- "$3" <<<"$said"
 }

@@ -134,21 +134,25 @@ class Windows(Installed):
 
     def start(self, selector):
         # As the task starts it: the program in its own folder, "Start in".
+        if subprocess.run([os.path.join(opts.source, "scripts", "windows-arch")], capture_output=True,
+                          text=True).stdout.strip() != "win32":
+            self.skipTest("this machine cannot run the 32-bit program")
         return self.run_program(self.app, selector)
 
     def wine(self, *args, timeout=120):
         return subprocess.run([os.path.join(opts.source, "scripts", "wine-run"), *args],
                               capture_output=True, text=True, timeout=timeout)
 
-    def script(self, name, *args, log, **exits):
-        """name run from the unpacked folder by Wine's cmd, with command_log.exe standing in for
-        the commands Wine cannot run as Windows does; the run and the command lines logged."""
+    def script(self, name, *args, log, where=None, **exits):
+        """name run from the unpacked folder (or where given) by Wine's cmd, with command_log.exe
+        standing in for the commands Wine cannot run as Windows does; the run and the command
+        lines logged."""
         with open(log, "w"):
             pass
         env = {"WINEPATH": host.folder_value(self.stubs), "QB_COMMAND_LOG": host.folder_value(log),
                **{f"QB_COMMAND_EXIT_{k.upper()}": str(v) for k, v in exits.items()}}
         run = subprocess.run([os.path.join(opts.source, "scripts", "wine-run"), "cmd.exe", "/c",
-                              name, *args], cwd=self.app, env={**os.environ, **env},
+                              name, *args], cwd=where or self.app, env={**os.environ, **env},
                              capture_output=True, text=True, timeout=120)
         with open(log) as f:
             return run, f.read().splitlines()
@@ -198,7 +202,8 @@ class Windows(Installed):
         self.assertIn("kept backup.ini", run.stdout)
         self.assertEqual(read(ini), settings)
 
-        run, lines = self.script("uninstall.cmd", where, log=log)
+        # The installed copy, as a user runs it: it goes last.
+        run, lines = self.script("uninstall.cmd", where, log=log, where=target)
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
         self.assertEqual(lines, ["net session"] + [
             line for d in ["principal", "secundario"]
