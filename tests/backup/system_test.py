@@ -621,19 +621,28 @@ class BackupRun(unittest.TestCase):
                     self.assertEqual(self.run_program(app)[0], 0)
                     self.assertEqual([n for n in os.listdir(dest) if n.endswith(".sql")], [])
 
-    def test_unreadable_settings_file(self):
-        if host.cmd_shell:
-            self.skipTest("natively; on Windows see the held settings file")
-        # As nobody, a backup.ini it may not read: waited for, then given up without a dump.
+    def folder_for_nobody(self):
+        """A destination folder the account nobody may write, in a scratch folder it may enter."""
         dest = os.path.join(self.tmp, "dest")
         os.makedirs(dest)
         os.chmod(dest, 0o777)
         os.chmod(self.tmp, 0o755)
+        return dest
+
+    def run_as_nobody(self, app, mode):
+        """The program run as nobody, without root's override of file modes, for destination 1."""
+        return subprocess.run(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                               os.path.join(app, host.program_name), "1"], cwd=app,
+                              env=self.client_env(mode), capture_output=True, text=True)
+
+    def test_unreadable_settings_file(self):
+        if host.cmd_shell:
+            self.skipTest("natively; on Windows see the held settings file")
+        # A backup.ini nobody may read: waited for, then given up without a dump.
+        dest = self.folder_for_nobody()
         app = self.install(self.ini_for(dest))
         os.chmod(os.path.join(app, "backup.ini"), 0o000)
-        run = subprocess.run(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                              os.path.join(app, host.program_name), "1"], cwd=app,
-                             env=self.client_env(), capture_output=True, text=True)
+        run = self.run_as_nobody(app, "canned")
         self.assertEqual(run.returncode, 2)
         self.assertRegex(run.stderr, "^No backup made and nothing recorded: cannot read .*backup.ini: "
                                      "Permission denied\n$")
@@ -727,12 +736,8 @@ class BackupRun(unittest.TestCase):
     def test_writable_settings_file_in_a_folder_the_run_cannot_write(self):
         if host.cmd_shell:
             self.skipTest("Wine runs only as the owner of its prefix")
-        # As nobody, without root's override: the folder takes no temporary file, the file is
-        # writable.
-        dest = os.path.join(self.tmp, "dest")
-        os.makedirs(dest)
-        os.chmod(dest, 0o777)
-        os.chmod(self.tmp, 0o755)
+        # As nobody: the folder takes no temporary file, the file is writable.
+        dest = self.folder_for_nobody()
         yesterday = "2016-4-16 01:36:42"
         before = self.ini_for(dest, dest) + f"[RESULT]\r\nlastrun={yesterday}\r\n"
         app = self.install(before)
@@ -742,9 +747,7 @@ class BackupRun(unittest.TestCase):
         inode = os.stat(ini).st_ino
         for mode in ["fail:3", "canned"]:
             with self.subTest(mode=mode):
-                code = subprocess.run(["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                                       os.path.join(app, host.program_name), "1"], cwd=app,
-                                      env=self.client_env(mode), capture_output=True).returncode
+                code = self.run_as_nobody(app, mode).returncode
                 self.assertEqual(code, 2 if mode.startswith("fail") else 0)
                 archives = [f for f in os.listdir(dest) if f.endswith(".zip")]
                 status = timestamp_of(archives[0]) if archives else DUMP_FAILED.format("principal")
