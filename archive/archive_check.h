@@ -11,4 +11,9 @@ namespace qb {
 bool archiveHoldsIntact(const std::string& zipName, const std::string& entryName,
                         std::uint64_t size, std::uint32_t crc32);
 
+// As archiveHoldsIntact, and the inflated bytes are, byte for byte, all the bytes the file holds
+// as it stands now: a file changed after it was packed fails, wherever the change lies.
+bool archiveHoldsFile(const std::string& zipName, const std::string& entryName,
+                      const std::string& fileName, std::uint64_t size, std::uint32_t crc32);
+
 }  // namespace qb

@@ -3,11 +3,19 @@
 // archive or adding to an existing one. Two module settings shape every call: the read-buffer
 // size and the archive comment.
 
+#include <cstddef>
+#include <memory>
+#include <optional>
 #include <span>
+#include <string>
 
+#include "archive/file_digest.h"
+#include "platform/files.h"
 #include "runtime/value.h"
 
 namespace qb {
+
+class ZipArchive;
 
 // 1: archive name (".zip" added when it has no extension); 2: file name or pattern, or a list of
 // them; 3: level; 4: per-file callback (name, ordinal); 5: overwrite; 6: password; 7: keep the
@@ -27,5 +35,32 @@ Value HB_ZIPFILEBYTDSPAN(std::span<const Value> params);
 
 // HB_ZIPFILE with the same arguments; returns nil.
 Value HB_ZIPFILEBYPKSPAN(std::span<const Value> params);
+
+// One file packed into a new archive exactly as HB_ZIPFILE(zipName, fileName) packs it into a new
+// one, with the module settings of the moment the archive is created. Its data may come from any
+// input, a file still being written included, read on whichever one thread packs it.
+class OneFileArchive {
+ public:
+  // Creates the archive under the name as given, or empties the file that has it; null when
+  // that fails.
+  static std::unique_ptr<OneFileArchive> create(const std::string& zipName,
+                                                const std::string& fileName);
+  ~OneFileArchive();
+  OneFileArchive(const OneFileArchive&) = delete;
+  OneFileArchive& operator=(const OneFileArchive&) = delete;
+
+  // Packs what input gives, until a read gives nothing, as the archive's one entry, and closes
+  // the archive; once. The size and CRC-32 of what was read; nothing when a read failed or the
+  // archive could not be completed.
+  std::optional<FileDigest> pack(platform::InputFile& input);
+
+ private:
+  OneFileArchive(std::shared_ptr<ZipArchive> archive, std::string fileName, std::size_t bufferSize,
+                 std::optional<std::string> comment);
+  std::shared_ptr<ZipArchive> archive_;
+  std::string fileName_;
+  std::size_t bufferSize_;
+  std::optional<std::string> comment_;
+};
 
 }  // namespace qb

@@ -1,0 +1,32 @@
+#pragma once
+// How the archive builder packs one file: one entry, named after the file, its data read in
+// chunks and deflated on the worker threads wherever the entry allows it.
+
+#include <zlib.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/file_digest.h"
+#include "archive/zip_archive.h"
+#include "platform/files.h"
+#include "runtime/value.h"
+
+namespace qb {
+
+struct Packing {
+  int level = Z_DEFAULT_COMPRESSION;
+  Value perChunk;  // called with (bytes read so far, the file's size) before each chunk is used
+  std::optional<std::string> password;
+  bool withPath = false;  // the stored name keeps the file's folder
+};
+
+// Packs what input gives, read in chunks of the buffer's size until a read gives nothing, as one
+// entry of the archive named after fileName. The size and CRC-32 of what was read, from the same
+// read; nothing when a read failed.
+std::optional<FileDigest> packFile(ZipArchive& archive, const std::string& fileName,
+                                   platform::InputFile& input, const Packing& how,
+                                   std::vector<char>& buffer);
+
+}  // namespace qb
