@@ -6,6 +6,7 @@
 #include <mutex>
 #include <system_error>
 
+#include "archive/archive_check.h"
 #include "archive/zip_archive.h"
 #include "archive/ziparc.h"
 #include "platform/files.h"
@@ -16,6 +17,15 @@ namespace {
 // How long the follower waits at the end of what has arrived before it reads again. What the
 // client writes meanwhile waits in the system's cache; the client itself never waits for us.
 constexpr auto kPoll = std::chrono::milliseconds(10);
+
+// What was read, when the archive holds exactly the dump as it stands.
+std::optional<FileDigest> checked(const std::string& zipName, const std::string& dumpName,
+                                  const std::optional<PackedFile>& packed) {
+  if (!packed || !archiveHoldsFile(zipName, packed->entryName, dumpName, packed->read.size,
+                                   packed->read.crc32, packed->blockEnds))
+    return std::nullopt;
+  return packed->read;
+}
 }  // namespace
 
 // The dump as the follower reads it: at the end of what has arrived it waits and reads again,
@@ -82,7 +92,7 @@ std::unique_ptr<DumpPacker> DumpPacker::start(const std::string& zipName,
   try {
     packer->follower_ = std::thread([packer = packer.get(), archive = std::move(archive)] {
       try {
-        packer->read_ = archive->pack(*packer->followed_);
+        packer->packed_ = archive->pack(*packer->followed_);
       } catch (const std::exception&) {
         // Out of memory: no digest, so the packing counts as failed.
       }
@@ -114,14 +124,14 @@ std::optional<FileDigest> DumpPacker::finish() {
   // being written gave no size to decide by: one that ended that large is packed again from the
   // finished file. Correct first; such dumps are rare enough to pay twice.
   if (needsZip64(delivered)) return packFinishedDump(zipName_, dumpName_);
-  return read_;
+  return checked(zipName_, dumpName_, packed_);
 }
 
 std::optional<FileDigest> packFinishedDump(const std::string& zipName,
                                            const std::string& dumpName) {
   const auto dump = platform::InputFile::open(dumpName);
   const auto archive = dump ? OneFileArchive::create(zipName, dumpName) : nullptr;
-  return archive ? archive->pack(*dump) : std::nullopt;
+  return archive ? checked(zipName, dumpName, archive->pack(*dump)) : std::nullopt;
 }
 
 }  // namespace qb

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "archive/file_digest.h"
+#include "archive/file_packing.h"
 
 namespace qb {
 
@@ -25,9 +26,11 @@ class DumpPacker {
   DumpPacker(const DumpPacker&) = delete;
   DumpPacker& operator=(const DumpPacker&) = delete;
 
-  // The client has ended: reads the rest, finishes the entry and closes the archive; once. The
-  // size and CRC-32 of everything read; nothing when a read failed or the archive could not be
-  // completed.
+  // The client has ended: reads the rest, finishes the entry and closes the archive, then reads
+  // the archive back and compares it byte for byte with the dump as it stands; once. The size and
+  // CRC-32 of everything read, when the archive holds exactly the dump; nothing when a read
+  // failed, the archive could not be completed, or the dump changed after it was read (pack it
+  // again then, with packFinishedDump).
   std::optional<FileDigest> finish();
 
  private:
@@ -37,13 +40,13 @@ class DumpPacker {
   const std::string zipName_;
   const std::string dumpName_;
   std::unique_ptr<Followed> followed_;
-  std::optional<FileDigest> read_;  // written by the follower, read once it has been joined
+  std::optional<PackedFile> packed_;  // written by the follower, read once it has been joined
   std::thread follower_;
 };
 
-// Packs the finished dump from its start into a new archive, as DumpPacker would have: for a dump
-// that ended too large for the followed entry's headers, or whose followed archive failed its
-// check. The size and CRC-32 of what was read; nothing as for DumpPacker::finish, or when the dump
+// Packs the finished dump from its start into a new archive, as DumpPacker would have, and checks
+// it as DumpPacker::finish does: for a dump that ended too large for the followed entry's
+// headers, or whose followed archive failed its check. Nothing as for finish, or when the dump
 // cannot be opened.
 std::optional<FileDigest> packFinishedDump(const std::string& zipName, const std::string& dumpName);
 

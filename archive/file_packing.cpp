@@ -6,6 +6,7 @@
 #include "archive/deflate_threads.h"
 #include "archive/file_names.h"
 #include "archive/parallel_deflate.h"
+#include "archive/zip_archive.h"
 
 namespace qb {
 
@@ -36,8 +37,8 @@ void readChunks(platform::InputFile& input, const Packing& how, std::vector<char
 // A deflated entry into the archive, opened raw once the verdict on text is in.
 class DeflatedEntry final : public DeflatedEntrySink {
  public:
-  DeflatedEntry(ZipArchive& archive, EntryHeader header, FileDigest& read)
-      : archive_(archive), header_(std::move(header)), read_(read) {}
+  DeflatedEntry(ZipArchive& archive, EntryHeader header, PackedFile& packed)
+      : archive_(archive), header_(std::move(header)), packed_(packed) {}
   void begin(bool text) override {
     header_.raw = true;
     header_.internalAttributes = text ? 1 : 0;
@@ -46,24 +47,27 @@ class DeflatedEntry final : public DeflatedEntrySink {
   void write(std::span<const unsigned char> bytes) override {
     archive_.write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<unsigned>(bytes.size()));
+    written_ += bytes.size();
+    packed_.blockEnds.push_back(written_);
   }
   void end(std::uint64_t size, std::uint32_t crc32) override {
-    read_ = {size, crc32};
+    packed_.read = {size, crc32};
     archive_.closeRawEntry(size, crc32);
   }
 
  private:
   ZipArchive& archive_;
   EntryHeader header_;
-  FileDigest& read_;
+  PackedFile& packed_;
+  std::uint64_t written_ = 0;
 };
 
 // Deflated on every core. Entries with a password, and levels the compressor refuses, take the
 // entry writer's own path, as does an entry zlib cannot set up streams for.
 bool packInParallel(ZipArchive& archive, const EntryHeader& header, platform::InputFile& input,
-                    const Packing& how, std::vector<char>& buffer, FileDigest& read) {
+                    const Packing& how, std::vector<char>& buffer, PackedFile& packed) {
   if (how.password || !isDeflateLevel(how.level)) return false;
-  DeflatedEntry entry(archive, header, read);
+  DeflatedEntry entry(archive, header, packed);
   ParallelDeflate deflate(how.level, deflateThreads(), entry);
   if (!deflate.ready()) return false;
   const auto add = [&](const char* data, std::size_t count) {
@@ -82,7 +86,7 @@ bool packInParallel(ZipArchive& archive, const EntryHeader& header, platform::In
 }
 }  // namespace
 
-std::optional<FileDigest> packFile(ZipArchive& archive, const std::string& fileName,
+std::optional<PackedFile> packFile(ZipArchive& archive, const std::string& fileName,
                                    platform::InputFile& input, const Packing& how,
                                    std::vector<char>& buffer) {
   EntryHeader header;
@@ -90,8 +94,8 @@ std::optional<FileDigest> packFile(ZipArchive& archive, const std::string& fileN
   header.level = how.level;
   const std::uint64_t size = input.size();
   header.zip64 = needsZip64(size);
-  FileDigest read;
-  if (!packInParallel(archive, header, input, how, buffer, read)) {
+  PackedFile packed{header.name, {}, {}};
+  if (!packInParallel(archive, header, input, how, buffer, packed)) {
     if (how.password) {
       header.password = how.password;
       const auto digest = digestFile(fileName);
@@ -102,13 +106,13 @@ std::optional<FileDigest> packFile(ZipArchive& archive, const std::string& fileN
     readChunks(input, how, buffer, size, [&](const char* data, std::size_t count) {
       archive.write(data, static_cast<unsigned>(count));
       crc = crc32(crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(count));
-      read.size += count;
+      packed.read.size += count;
     });
-    read.crc32 = static_cast<std::uint32_t>(crc);
+    packed.read.crc32 = static_cast<std::uint32_t>(crc);
     archive.closeEntry();
   }
   if (input.failed()) return std::nullopt;
-  return read;
+  return packed;
 }
 
 }  // namespace qb

@@ -120,11 +120,11 @@ OneFileArchive::OneFileArchive(std::shared_ptr<ZipArchive> archive, std::string 
 
 OneFileArchive::~OneFileArchive() = default;
 
-std::optional<FileDigest> OneFileArchive::pack(platform::InputFile& input) {
+std::optional<PackedFile> OneFileArchive::pack(platform::InputFile& input) {
   std::vector<char> buffer(bufferSize_);
-  const auto read = packFile(*archive_, fileName_, input, Packing(), buffer);
+  auto packed = packFile(*archive_, fileName_, input, Packing(), buffer);
   const bool closed = archive_->close(comment_ ? &*comment_ : nullptr) == ZIP_OK;
-  return closed ? read : std::nullopt;
+  return closed ? std::move(packed) : std::nullopt;
 }
 
 Value HB_SETBUFFER(std::span<const Value> params) {

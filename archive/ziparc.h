@@ -9,13 +9,11 @@
 #include <span>
 #include <string>
 
-#include "archive/file_digest.h"
+#include "archive/file_packing.h"
 #include "platform/files.h"
 #include "runtime/value.h"
 
 namespace qb {
-
-class ZipArchive;
 
 // 1: archive name (".zip" added when it has no extension); 2: file name or pattern, or a list of
 // them; 3: level; 4: per-file callback (name, ordinal); 5: overwrite; 6: password; 7: keep the
@@ -50,9 +48,8 @@ class OneFileArchive {
   OneFileArchive& operator=(const OneFileArchive&) = delete;
 
   // Packs what input gives, until a read gives nothing, as the archive's one entry, and closes
-  // the archive; once. The size and CRC-32 of what was read; nothing when a read failed or the
-  // archive could not be completed.
-  std::optional<FileDigest> pack(platform::InputFile& input);
+  // the archive; once. Nothing when a read failed or the archive could not be completed.
+  std::optional<PackedFile> pack(platform::InputFile& input);
 
  private:
   OneFileArchive(std::shared_ptr<ZipArchive> archive, std::string fileName, std::size_t bufferSize,

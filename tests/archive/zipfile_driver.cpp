@@ -3,9 +3,10 @@
 //   --threads N  N workers deflate the entry instead of one per hardware thread;
 //   --follow     the file is packed while another program writes it, as the run packs its dump:
 //                the driver prints "following" once it follows, and the writer's end is the end
-//                of its standard input;
-//   --check      the archive is then read back and compared with the file as it stands; prints
-//                whether the entry holds the file whole ("intact"), failing when it does not.
+//                of its standard input; the archive is then read back and compared with the file
+//                as it stands, as the run checks it;
+//   --check      the archive is read back; prints whether the entry holds the file whole
+//                ("intact"), failing when it does not.
 
 #include <cstdio>
 #include <cstdlib>
@@ -64,8 +65,8 @@ int main(int argc, char** argv) {
   if (!check) return 0;
   const auto parts = qb::HB_FNAMESPLIT(file);
   const bool intact =
-      digest && qb::archiveHoldsFile(zip, qb::HB_FNAMEMERGE("", parts.name, parts.extension, ""),
-                                     file, digest->size, digest->crc32);
+      digest && qb::archiveHoldsIntact(zip, qb::HB_FNAMEMERGE("", parts.name, parts.extension, ""),
+                                       digest->size, digest->crc32);
   std::printf("%s\n", intact ? "intact" : "damaged");
   return intact ? 0 : 3;
 }
