@@ -2,10 +2,18 @@
 
 #include <unzip.h>
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <optional>
+#include <thread>
 #include <vector>
 
+#include "archive/block_deflater.h"
+#include "archive/deflate_threads.h"
+#include "archive/parallel_deflate.h"
 #include "archive/zip_files.h"
+#include "platform/files.h"
 
 namespace qb {
 
@@ -63,19 +71,164 @@ bool inflatesTo(unzFile archive, std::uint64_t size, std::uint32_t crc) {
   unzCloseCurrentFile(archive);
   return method == Z_DEFLATED && status == Z_STREAM_END && total == size && computed == crc;
 }
+
+// The archive's last entry of that name, when its directory record gives that size and CRC-32.
+Unzip openRecorded(const std::string& zipName, const std::string& entryName, std::uint64_t size,
+                   std::uint32_t crc32) {
+  zlib_filefunc64_def functions = zipFileFunctions();
+  Unzip archive(unzOpen2_64(zipName.c_str(), &functions));
+  if (!archive || !locateLast(archive.get(), entryName)) return nullptr;
+  unz_file_info64 info{};
+  if (unzGetCurrentFileInfo64(archive.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+    return nullptr;
+  const bool sizeRecorded =
+      info.uncompressed_size == size || info.uncompressed_size == kZip64Marker;
+  return sizeRecorded && info.crc == crc32 ? std::move(archive) : nullptr;
+}
+
+// Up to count bytes, fewer only at the end of the file or on a read error.
+std::size_t readFully(platform::InputFile& file, unsigned char* buffer, std::size_t count) {
+  std::size_t done = 0;
+  while (done < count)
+    if (const std::size_t got = file.read(reinterpret_cast<char*>(buffer) + done, count - done))
+      done += got;
+    else
+      break;
+  return done;
+}
+
+// Where a deflated entry's data lies in the archive file, once its directory record and its
+// local header agree with each other (the library compares them when it opens the entry) and
+// with the size and CRC-32.
+struct EntryData {
+  std::uint64_t offset = 0;
+  std::uint64_t compressedSize = 0;
+};
+
+std::optional<EntryData> locateData(const std::string& zipName, const std::string& entryName,
+                                    std::uint64_t size, std::uint32_t crc32) {
+  const Unzip archive = openRecorded(zipName, entryName, size, crc32);
+  unz_file_info64 info{};
+  int method = 0, level = 0;
+  if (!archive ||
+      unzGetCurrentFileInfo64(archive.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
+      unzOpenCurrentFile2(archive.get(), &method, &level, 1) != UNZ_OK)
+    return std::nullopt;
+  const EntryData data{static_cast<std::uint64_t>(unzGetCurrentFileZStreamPos64(archive.get())),
+                       info.compressed_size};
+  unzCloseCurrentFile(archive.get());
+  if (method != Z_DEFLATED) return std::nullopt;
+  return data;
+}
+
+// One thread's share of the check. Each block is inflated from a fresh stream primed with the
+// file's 32 KiB before it, and must give exactly the file's bytes and end where a deflate block
+// ends, on a byte boundary. Inflating the whole entry in one stream reaches each block's start
+// in that same state, its window holding those same bytes, the blocks before having given the
+// file's: so it gives the file's bytes too.
+class BlockCheck {
+ public:
+  BlockCheck(const std::string& zipName, const std::string& fileName, std::uint64_t dataOffset)
+      : zip_(platform::InputFile::open(zipName)),
+        file_(platform::InputFile::open(fileName)),
+        dataOffset_(dataOffset),
+        ready_(zip_ && file_ && inflateInit2(&stream_, -MAX_WBITS) == Z_OK) {}
+  ~BlockCheck() {
+    if (ready_) inflateEnd(&stream_);
+  }
+  BlockCheck(const BlockCheck&) = delete;
+  BlockCheck& operator=(const BlockCheck&) = delete;
+
+  // The deflated bytes [from, to) of the entry's data against the file's bytes [at, at + length);
+  // the last block ends the stream. crc: the CRC-32 of those bytes of the file.
+  bool check(std::uint64_t from, std::uint64_t to, std::uint64_t at, std::size_t length, bool last,
+             std::uint32_t& crc) {
+    // A block's deflated bytes exceed its data by a few bytes in a thousand at most.
+    if (!ready_ || to < from || to - from > 2 * kDeflateBlockSize) return false;
+    const auto deflatedSize = static_cast<std::size_t>(to - from);
+    const std::size_t dictionary = at == 0 ? 0 : kDictionarySize;
+    if (at < dictionary || !zip_->seek(dataOffset_ + from) ||
+        readFully(*zip_, deflated_.data(), deflatedSize) != deflatedSize ||
+        !file_->seek(at - dictionary) ||
+        readFully(*file_, expected_.data(), dictionary + length) != dictionary + length ||
+        inflateReset(&stream_) != Z_OK ||
+        (dictionary &&
+         inflateSetDictionary(&stream_, expected_.data(), static_cast<uInt>(dictionary)) != Z_OK))
+      return false;
+    stream_.next_in = deflated_.data();
+    stream_.avail_in = static_cast<uInt>(deflatedSize);
+    stream_.next_out = inflated_.data();
+    stream_.avail_out = static_cast<uInt>(length + 1);  // one more shows a block that gives more
+    int status = Z_OK;
+    if (last)
+      status = inflate(&stream_, Z_FINISH);
+    else
+      while (status == Z_OK && stream_.avail_in > 0) status = inflate(&stream_, Z_BLOCK);
+    // Not the last: at a block's end, no bit left over, no last block seen.
+    const bool ended = last ? status == Z_STREAM_END : status == Z_OK && stream_.data_type == 128;
+    const Bytef* data = expected_.data() + dictionary;
+    crc = static_cast<std::uint32_t>(crc32(0L, data, static_cast<uInt>(length)));
+    return ended && stream_.avail_in == 0 && stream_.total_out == length &&
+           std::equal(data, data + length, inflated_.data());
+  }
+
+ private:
+  std::unique_ptr<platform::InputFile> zip_;
+  std::unique_ptr<platform::InputFile> file_;
+  std::uint64_t dataOffset_;
+  z_stream stream_{};
+  bool ready_;
+  std::vector<Bytef> deflated_ = std::vector<Bytef>(2 * kDeflateBlockSize);
+  std::vector<Bytef> expected_ = std::vector<Bytef>(kDictionarySize + kDeflateBlockSize);
+  std::vector<Bytef> inflated_ = std::vector<Bytef>(kDeflateBlockSize + 1);
+};
 }  // namespace
 
 bool archiveHoldsIntact(const std::string& zipName, const std::string& entryName,
                         std::uint64_t size, std::uint32_t crc32) {
-  zlib_filefunc64_def functions = zipFileFunctions();
-  const Unzip archive(unzOpen2_64(zipName.c_str(), &functions));
-  if (!archive || !locateLast(archive.get(), entryName)) return false;
-  unz_file_info64 info{};
-  if (unzGetCurrentFileInfo64(archive.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+  const Unzip archive = openRecorded(zipName, entryName, size, crc32);
+  return archive && inflatesTo(archive.get(), size, crc32);
+}
+
+bool archiveHoldsFile(const std::string& zipName, const std::string& entryName,
+                      const std::string& fileName, std::uint64_t size, std::uint32_t crc32,
+                      std::span<const std::uint64_t> blockEnds) {
+  const std::uint64_t blocks =
+      std::max<std::uint64_t>(1, (size + kDeflateBlockSize - 1) / kDeflateBlockSize);
+  const auto data = locateData(zipName, entryName, size, crc32);
+  const auto file = data ? platform::InputFile::open(fileName) : nullptr;
+  if (!file || file->size() != size || blockEnds.size() != blocks ||
+      (data->compressedSize != kZip64Marker && data->compressedSize != blockEnds.back()))
     return false;
-  const bool sizeRecorded =
-      info.uncompressed_size == size || info.uncompressed_size == kZip64Marker;
-  return sizeRecorded && info.crc == crc32 && inflatesTo(archive.get(), size, crc32);
+
+  const auto blockLength = [size](std::size_t i) {
+    return static_cast<std::size_t>(
+        std::min<std::uint64_t>(kDeflateBlockSize, size - std::uint64_t{i} * kDeflateBlockSize));
+  };
+  std::vector<std::uint32_t> crcs(blockEnds.size());
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> holds{true};
+  const auto work = [&] {
+    BlockCheck check(zipName, fileName, data->offset);
+    for (std::size_t i = next++; i < blockEnds.size() && holds; i = next++) {
+      const std::uint64_t at = std::uint64_t{i} * kDeflateBlockSize;
+      if (!check.check(i == 0 ? 0 : blockEnds[i - 1], blockEnds[i], at, blockLength(i),
+                       i + 1 == blockEnds.size(), crcs[i]))
+        holds = false;
+    }
+  };
+  const DeflateThreads& threads = deflateThreads();
+  std::vector<std::thread> helpers(threads.count);
+  for (auto& helper : helpers)
+    if (!threads.start(helper, work)) break;
+  work();
+  for (auto& helper : helpers)
+    if (helper.joinable()) helper.join();
+
+  uLong whole = 0;  // the CRC-32 of nothing
+  for (std::size_t i = 0; i < crcs.size(); ++i)
+    whole = crc32_combine(whole, crcs[i], static_cast<z_off_t>(blockLength(i)));
+  return holds && whole == crc32;
 }
 
 }  // namespace qb

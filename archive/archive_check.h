@@ -2,6 +2,7 @@
 // Reads an archive back to prove that an entry holds a file's content whole.
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace qb {
@@ -10,5 +11,14 @@ namespace qb {
 // given size and CRC-32, and inflating it to its end yields exactly size bytes with that CRC-32.
 bool archiveHoldsIntact(const std::string& zipName, const std::string& entryName,
                         std::uint64_t size, std::uint32_t crc32);
+
+// As archiveHoldsIntact for an entry the workers deflated, and the inflated bytes are, byte for
+// byte, all the bytes the file holds as it stands now: a file changed after it was packed fails,
+// wherever the change lies. blockEnds says where each block's deflated bytes end in the entry's
+// data, as the packing wrote them; the blocks are inflated and compared on the worker threads at
+// once.
+bool archiveHoldsFile(const std::string& zipName, const std::string& entryName,
+                      const std::string& fileName, std::uint64_t size, std::uint32_t crc32,
+                      std::span<const std::uint64_t> blockEnds);
 
 }  // namespace qb

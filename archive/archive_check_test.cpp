@@ -2,10 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+#include <tuple>
+
+#include "archive/dump_packer.h"
 #include "archive/file_digest.h"
 #include "archive/test_support.h"
 #include "archive/zip_writer.h"
 #include "archive/ziparc.h"
+#include "platform/files.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scratch_folder.h"
 
@@ -49,6 +57,128 @@ TEST(ArchiveCheck, OnlyAnEntryThatInflatesToTheFileCounts) {
   ASSERT_TRUE(HB_ZIPFILE(Args{zip, dump}).logical());
   EXPECT_TRUE(archiveHoldsIntact(zip, "dump.sql", newer->size, newer->crc32));
   EXPECT_FALSE(archiveHoldsIntact(zip, "dump.sql", digest->size, digest->crc32));
+}
+
+// The data with the byte before `at` changed and the four from `at` on chosen so that its CRC-32
+// stays what it was: CRC-32 can be walked back a byte at a time, each step's table entry known by
+// its top byte.
+std::string sameCrcOtherBytes(const std::string& data, std::size_t at) {
+  const z_crc_t* table = get_crc_table();
+  std::uint32_t byTopByte[256];
+  for (std::uint32_t i = 0; i < 256; ++i) byTopByte[table[i] >> 24] = i;
+  const auto state = [](const std::string& bytes, std::size_t end) {  // zlib's register
+    return ~static_cast<std::uint32_t>(
+        crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(end)));
+  };
+  std::string forged = data;
+  forged[at - 1] ^= 0x20;
+  std::uint32_t reg = state(data, at + 4);
+  for (int k = 0; k < 4; ++k) {
+    const std::uint32_t i = byTopByte[reg >> 24];
+    reg = ((reg ^ table[i]) << 8) | i;
+  }
+  reg ^= state(forged, at);
+  for (int k = 0; k < 4; ++k) forged[at + k] = static_cast<char>(reg >> (8 * k));
+  return forged;
+}
+
+// The check of an entry deflated by blocks: it inflates the blocks where the packing says they
+// end, and takes nothing but exactly the file's bytes, every one of them.
+TEST(ArchiveCheck, BlocksInflateToTheFileWhereThePackingSaysTheyEnd) {
+  test::ScratchFolder dir("check_blocks");
+  const std::string dump = dir / "dump.sql", zip = dir / "dump.zip";
+  const std::string data = test::sqlText(5 * 131072 + 999);
+  test::writeFile(dump, data);
+  const auto input = platform::InputFile::open(dump);
+  const auto packed = OneFileArchive::create(zip, dump)->pack(*input);
+  ASSERT_TRUE(packed);
+  ASSERT_EQ(packed->blockEnds.size(), 6u);
+  const std::vector<std::uint64_t> ends = packed->blockEnds;
+  const auto holds = [&](const std::vector<std::uint64_t>& blockEnds) {
+    return archiveHoldsFile(zip, "dump.sql", dump, packed->read.size, packed->read.crc32,
+                            blockEnds);
+  };
+  for (unsigned workers : {0u, 3u}) {
+    test::WorkerThreads threads(workers);
+    EXPECT_TRUE(holds(ends)) << workers;
+  }
+  auto shifted = ends;
+  shifted[2] -= 1;
+  EXPECT_FALSE(holds(shifted)) << "a block cut short";
+  shifted[2] += 2;
+  EXPECT_FALSE(holds(shifted)) << "a block running into the next";
+  EXPECT_FALSE(holds({ends.begin(), ends.end() - 1})) << "a block missing";
+  EXPECT_FALSE(holds({ends[0], ends[2], ends[3], ends[4], ends[5]})) << "two blocks as one";
+  EXPECT_FALSE(
+      archiveHoldsFile(zip, "dump.sql", dump, packed->read.size, packed->read.crc32 ^ 1, ends));
+
+  const std::string bytes = test::readFile(zip);
+  std::string flipped = bytes;
+  flipped[flipped.size() / 2] ^= 0x10;
+  test::writeFile(zip, flipped);
+  EXPECT_FALSE(holds(ends)) << "a flipped bit in the archive";
+  test::writeFile(zip, bytes);
+  test::writeFile(dump, data + "x");
+  EXPECT_FALSE(holds(ends)) << "a byte more in the file";
+  // Other bytes under the same CRC-32: only the bytes themselves tell.
+  const std::string forged = sameCrcOtherBytes(data, 200000);
+  ASSERT_TRUE(forged != data);
+  test::writeFile(dump, forged);
+  ASSERT_EQ(digestFile(dump)->crc32, packed->read.crc32);
+  EXPECT_FALSE(holds(ends)) << "other bytes, the same CRC-32";
+  test::writeFile(dump, data);
+  EXPECT_TRUE(holds(ends));
+}
+
+// A client that changes what the packing has already read: the archive holds what was read, the
+// check that compares it with the dump as it stands fails, and packing the finished dump again
+// gives its archive.
+TEST(ArchiveCheck, ADumpChangedAfterItWasReadFailsTheCheck) {
+  test::ScratchFolder dir("check_changed");
+  const std::string dump = dir / "dump.sql", zip = dir / ".dump.zip.tmp";
+  const std::string data = test::sqlText(3 << 20);
+  const auto overwrite = [&](std::uintmax_t at, const std::string& bytes) {
+    std::FILE* f = std::fopen(dump.c_str(), "r+b");
+    ASSERT_TRUE(f);
+    std::fseek(f, static_cast<long>(at), SEEK_SET);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  };
+  const struct {
+    const char* name;
+    std::function<void()> change;
+  } clients[] = {
+      {"unchanged", nullptr},
+      {"an early part rewritten", [&] { overwrite(1000, "-- rewritten"); }},
+      {"truncated", [&] { std::filesystem::resize_file(dump, 65536); }},
+      {"truncated, then written again",
+       [&] {
+         std::filesystem::resize_file(dump, 0);
+         overwrite(0, "-- a second dump\n" + data);
+       }},
+  };
+  // With two workers at most six blocks wait unwritten: once the archive has grown past 128 KiB,
+  // far more than the dump's first 128 KiB was read, and every change below lies there.
+  test::WorkerThreads threads(2);
+  for (const auto& client : clients) {
+    test::writeFile(dump, "");
+    auto packer = DumpPacker::start(zip, dump);
+    ASSERT_TRUE(packer);
+    std::FILE* out = std::fopen(dump.c_str(), "wb");
+    std::fwrite(data.data(), 1, data.size(), out);
+    std::fclose(out);
+    for (int waited = 0; std::filesystem::file_size(zip) < 131072; ++waited) {
+      ASSERT_LT(waited, 30000) << client.name << ": nothing packed";
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    if (client.change) client.change();
+    EXPECT_EQ(packer->finish().has_value(), !client.change) << client.name;
+    const auto again = packFinishedDump(zip, dump);
+    const auto digest = digestFile(dump);
+    ASSERT_TRUE(again) << client.name;
+    EXPECT_EQ(std::tie(again->size, again->crc32), std::tie(digest->size, digest->crc32))
+        << client.name;
+  }
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ namespace qb {
 namespace {
 // Small enough that a few blocks a worker stay little memory, large enough that the cuts cost
 // little: each ends a deflate block early and adds an empty stored block.
-constexpr std::size_t kBlockSize = 131072;
+constexpr std::size_t kBlockSize = kDeflateBlockSize;
 static_assert(kBlockSize >= kDictionarySize);
 }  // namespace
 
@@ -168,7 +168,7 @@ void ParallelDeflate::writeOldest() {
     if (begun_)
       sink_.write(bytes);
     else
-      early_.insert(early_.end(), bytes.begin(), bytes.end());
+      early_.emplace_back(bytes.begin(), bytes.end());
   }
   free_.push_back(block);
 }
@@ -178,7 +178,7 @@ void ParallelDeflate::writeOldest() {
 void ParallelDeflate::begin(bool text) {
   begun_ = true;
   sink_.begin(text);
-  if (!early_.empty()) sink_.write(early_);
+  for (const auto& block : early_) sink_.write(block);
   early_ = {};
 }
 

@@ -19,12 +19,17 @@
 
 namespace qb {
 
+// The data is cut into blocks of this size, the last one shorter (or empty, for no data).
+constexpr std::size_t kDeflateBlockSize = 131072;
+
 // Where the deflated entry goes: begin once, write any number of times, end once.
 class DeflatedEntrySink {
  public:
   virtual ~DeflatedEntrySink() = default;
   // text: zlib's classification of the data, as the zip library records it for the entry.
   virtual void begin(bool text) = 0;
+  // One block's deflated bytes, the blocks in order. Each but the last ends on a byte boundary
+  // where a deflate block ends, so that it can be inflated on its own given the data before it.
   virtual void write(std::span<const unsigned char> bytes) = 0;
   virtual void end(std::uint64_t size, std::uint32_t crc32) = 0;
 };
@@ -69,7 +74,7 @@ class ParallelDeflate {
   std::deque<Block*> inOrder_;  // handed over, not yet written; the oldest first
   Block* filling_ = nullptr;
   bool begun_ = false;
-  std::vector<unsigned char> early_;  // written before the verdict on text was in
+  std::vector<std::vector<unsigned char>> early_;  // blocks deflated before the verdict on text
   std::uint64_t size_ = 0;
   std::uint32_t crc_ = 0;
 

@@ -91,6 +91,8 @@ TEST(ParallelDeflate, OneStreamOfTheSameBytesWhateverTheWorkers) {
     EXPECT_EQ(one.sink.size, data.size()) << name;
     EXPECT_EQ(one.sink.crc, crcOf(data)) << name;
     EXPECT_EQ(one.sink.calls, (std::vector<std::string>{"begin", "write", "end"})) << name;
+    EXPECT_EQ(one.sink.writes, std::max<std::size_t>(1, (data.size() + kBlock - 1) / kBlock))
+        << name << ": one write a block";
     for (unsigned workers : {0u, 2u, 3u, 16u})
       EXPECT_EQ(deflated(data, Z_DEFAULT_COMPRESSION, workers).sink.bytes, one.sink.bytes)
           << name << ", " << workers << " workers";

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <memory>
 #include <sstream>
+#include <thread>
 
 #include "tests/support/byte_texts.h"
 
@@ -41,6 +45,25 @@ std::vector<NamedData> blockEdgeData() {
           {"binary first block", randomBytes(3, kBlock) + text},
           {"text, then zeros", text + std::string(kBlock, '\0')},
           {"a long first deflate block", longFirstBlock}};
+}
+
+void writeInSteps(const std::string& file, const std::string& data,
+                  const std::vector<WriteStep>& steps) {
+  std::FILE* out = std::fopen(file.c_str(), "wb");
+  ASSERT_TRUE(out) << file;
+  std::size_t at = 0;
+  const auto write = [&](std::size_t count) {
+    count = std::min(count, data.size() - at);
+    EXPECT_EQ(std::fwrite(data.data() + at, 1, count, out), count);
+    std::fflush(out);
+    at += count;
+  };
+  for (const WriteStep& step : steps) {
+    write(step.bytes);
+    std::this_thread::sleep_for(std::chrono::milliseconds(step.pauseMs));
+  }
+  write(data.size() - at);
+  std::fclose(out);
 }
 
 WorkerThreads::WorkerThreads(unsigned count, unsigned startable) : previous_(deflateThreads()) {

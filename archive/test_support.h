@@ -24,6 +24,16 @@ struct NamedData {
 };
 std::vector<NamedData> blockEdgeData();
 
+// A client writing its dump: each step writes its count of the data's next bytes and then pauses
+// for its milliseconds; one last write gives what the steps left. The file is created or emptied
+// first, as a shell's redirection does.
+struct WriteStep {
+  std::size_t bytes;
+  int pauseMs;
+};
+void writeInSteps(const std::string& file, const std::string& data,
+                  const std::vector<WriteStep>& steps);
+
 // Sets the archiver's worker threads while it lives: count of them, of which only the first
 // startable start (the rest fail as a start refused by the system would).
 class WorkerThreads {

@@ -41,6 +41,13 @@ inline bool isDeflateLevel(int level) {
   return level >= Z_DEFAULT_COMPRESSION && level <= Z_BEST_COMPRESSION;
 }
 
+// Entries of 4 GiB and more need ZIP64 sizes in their local header, which only an entry opened
+// for them has room for. Deflate may grow data slightly and encryption adds 12 bytes, so files
+// just under the limit get the room too.
+inline bool needsZip64(std::uint64_t size) {
+  return size + size / 2048 + 64 >= 0xFFFFFFFFu;
+}
+
 class ZipArchive : public Collectable {
  public:
   // Mode 0 creates (truncating), 1 writes a new archive after the file's content, 2 adds to an

@@ -5,10 +5,8 @@
 #include <vector>
 
 #include "archive/arguments.h"
-#include "archive/deflate_threads.h"
-#include "archive/file_digest.h"
 #include "archive/file_names.h"
-#include "archive/parallel_deflate.h"
+#include "archive/file_packing.h"
 #include "archive/zip_archive.h"
 #include "platform/files.h"
 #include "runtime/error.h"
@@ -63,113 +61,6 @@ std::vector<Value> filesToProcess(const Value& files, const std::vector<Value>& 
   return out;
 }
 
-// A kept folder is written as the zip format wants it: no drive, '/' between parts, not rooted.
-std::string storedName(const std::string& fileName, bool withPath) {
-  const FileNameParts parts = HB_FNAMESPLIT(fileName);
-  if (!withPath) return HB_FNAMEMERGE("", parts.name, parts.extension, "");
-  std::string name = HB_FNAMEMERGE(parts.directory, parts.name, parts.extension, parts.drive);
-  if (!parts.drive.empty()) name.erase(0, parts.drive.size() + 1);
-  std::replace(name.begin(), name.end(), '\\', '/');
-  name.erase(0, name.find_first_not_of('/'));
-  return name;
-}
-
-// Entries of 4 GiB and more need ZIP64 sizes in their local header, which only an entry opened
-// for them has room for. Deflate may grow data slightly and encryption adds 12 bytes, so files
-// just under the limit get the room too.
-bool needsZip64(std::uint64_t size) {
-  return size + size / 2048 + 64 >= 0xFFFFFFFFu;
-}
-
-void callBack(const Value& block, std::vector<Value> args) {
-  if (const auto* body = std::get_if<Block>(&block); body && *body) (**body)(args);
-}
-
-struct Packing {
-  int level;
-  Value perFile;
-  Value perChunk;
-  std::optional<std::string> password;
-  bool withPath;
-};
-
-// The data loop: the file in chunks of the buffer's size, each announced before it is used.
-template <typename Use>
-void readChunks(platform::InputFile& input, const Packing& how, std::vector<char>& buffer,
-                std::uint64_t size, Use use) {
-  double readSoFar = 0;
-  while (const std::size_t got = input.read(buffer.data(), buffer.size())) {
-    readSoFar += static_cast<double>(got);
-    callBack(how.perChunk, {readSoFar, static_cast<double>(size)});
-    use(buffer.data(), got);
-  }
-}
-
-// A deflated entry into the archive, opened raw once the verdict on text is in.
-class DeflatedEntry final : public DeflatedEntrySink {
- public:
-  DeflatedEntry(ZipArchive& archive, EntryHeader header)
-      : archive_(archive), header_(std::move(header)) {}
-  void begin(bool text) override {
-    header_.raw = true;
-    header_.internalAttributes = text ? 1 : 0;
-    archive_.openEntry(header_);
-  }
-  void write(std::span<const unsigned char> bytes) override {
-    archive_.write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<unsigned>(bytes.size()));
-  }
-  void end(std::uint64_t size, std::uint32_t crc32) override {
-    archive_.closeRawEntry(size, crc32);
-  }
-
- private:
-  ZipArchive& archive_;
-  EntryHeader header_;
-};
-
-// Deflated on every core. Entries with a password, and levels the compressor refuses, take the
-// entry writer's own path, as does an entry zlib cannot set up streams for.
-bool packInParallel(ZipArchive& archive, const EntryHeader& header, platform::InputFile& input,
-                    const Packing& how, std::vector<char>& buffer) {
-  if (how.password || !isDeflateLevel(how.level)) return false;
-  DeflatedEntry entry(archive, header);
-  ParallelDeflate deflate(how.level, deflateThreads(), entry);
-  if (!deflate.ready()) return false;
-  const auto add = [&](const char* data, std::size_t count) {
-    deflate.add(reinterpret_cast<const unsigned char*>(data), count);
-  };
-  try {
-    readChunks(input, how, buffer, input.size(), add);
-  } catch (...) {
-    // Unwinding from a callback: what was read stays a complete entry, as the entry writer's
-    // open entry is completed when the archive is closed.
-    deflate.finish();
-    throw;
-  }
-  deflate.finish();
-  return true;
-}
-
-void packFile(ZipArchive& archive, const Value& file, platform::InputFile& input,
-              const Packing& how, std::vector<char>& buffer) {
-  EntryHeader header;
-  header.name = storedName(file.text(), how.withPath);
-  header.level = how.level;
-  const std::uint64_t size = input.size();
-  header.zip64 = needsZip64(size);
-  if (packInParallel(archive, header, input, how, buffer)) return;
-  if (how.password) {
-    header.password = how.password;
-    const auto digest = digestFile(file.text());
-    header.crcForCrypting = digest ? digest->crc32 : 0;
-  }
-  archive.openEntry(header);
-  readChunks(input, how, buffer, size, [&](const char* data, std::size_t count) {
-    archive.write(data, static_cast<unsigned>(count));
-  });
-  archive.closeEntry();
-}
 }  // namespace
 
 Value HB_ZIPFILE(std::span<const Value> params) {
@@ -192,11 +83,12 @@ Value HB_ZIPFILE(std::span<const Value> params) {
 
   const auto exclusions = exclusionList(zipName, param(params, 11));
   const auto files = filesToProcess(param(params, 2), exclusions);
-  Packing how{
-      param(params, 3).isNumber() ? toInt32(param(params, 3).number()) : Z_DEFAULT_COMPRESSION,
-      param(params, 4), param(params, 9), std::nullopt, param(params, 7).logical()};
+  Packing how;
+  if (param(params, 3).isNumber()) how.level = toInt32(param(params, 3).number());
+  how.perChunk = param(params, 9);
   if (param(params, 6).isText() && !param(params, 6).text().empty())
     how.password = param(params, 6).text();
+  how.withPath = param(params, 7).logical();
 
   std::vector<char> buffer(*g_bufferSize);
   int ordinal = 1;
@@ -204,11 +96,35 @@ Value HB_ZIPFILE(std::span<const Value> params) {
     const auto input = file.isText() ? platform::InputFile::open(file.text()) : nullptr;
     if (!input) continue;
     QB_AT(frame);
-    callBack(how.perFile, {file, ordinal++});
-    packFile(*archive, file, *input, how, buffer);
+    callBack(param(params, 4), {file, ordinal++});
+    packFile(*archive, file.text(), *input, how, buffer);
   }
   archive->close(*g_comment ? &**g_comment : nullptr);
   return true;
+}
+
+std::unique_ptr<OneFileArchive> OneFileArchive::create(const std::string& zipName,
+                                                       const std::string& fileName) {
+  auto archive = ZipArchive::open(zipName, APPEND_STATUS_CREATE);
+  if (!archive) return nullptr;
+  return std::unique_ptr<OneFileArchive>(
+      new OneFileArchive(std::move(archive), fileName, *g_bufferSize, *g_comment));
+}
+
+OneFileArchive::OneFileArchive(std::shared_ptr<ZipArchive> archive, std::string fileName,
+                               std::size_t bufferSize, std::optional<std::string> comment)
+    : archive_(std::move(archive)),
+      fileName_(std::move(fileName)),
+      bufferSize_(bufferSize),
+      comment_(std::move(comment)) {}
+
+OneFileArchive::~OneFileArchive() = default;
+
+std::optional<PackedFile> OneFileArchive::pack(platform::InputFile& input) {
+  std::vector<char> buffer(bufferSize_);
+  auto packed = packFile(*archive_, fileName_, input, Packing(), buffer);
+  const bool closed = archive_->close(comment_ ? &*comment_ : nullptr) == ZIP_OK;
+  return closed ? std::move(packed) : std::nullopt;
 }
 
 Value HB_SETBUFFER(std::span<const Value> params) {

@@ -3,8 +3,14 @@
 // archive or adding to an existing one. Two module settings shape every call: the read-buffer
 // size and the archive comment.
 
+#include <cstddef>
+#include <memory>
+#include <optional>
 #include <span>
+#include <string>
 
+#include "archive/file_packing.h"
+#include "platform/files.h"
 #include "runtime/value.h"
 
 namespace qb {
@@ -27,5 +33,31 @@ Value HB_ZIPFILEBYTDSPAN(std::span<const Value> params);
 
 // HB_ZIPFILE with the same arguments; returns nil.
 Value HB_ZIPFILEBYPKSPAN(std::span<const Value> params);
+
+// One file packed into a new archive exactly as HB_ZIPFILE(zipName, fileName) packs it into a new
+// one, with the module settings of the moment the archive is created. Its data may come from any
+// input, a file still being written included, read on whichever one thread packs it.
+class OneFileArchive {
+ public:
+  // Creates the archive under the name as given, or empties the file that has it; null when
+  // that fails.
+  static std::unique_ptr<OneFileArchive> create(const std::string& zipName,
+                                                const std::string& fileName);
+  ~OneFileArchive();
+  OneFileArchive(const OneFileArchive&) = delete;
+  OneFileArchive& operator=(const OneFileArchive&) = delete;
+
+  // Packs what input gives, until a read gives nothing, as the archive's one entry, and closes
+  // the archive; once. Nothing when a read failed or the archive could not be completed.
+  std::optional<PackedFile> pack(platform::InputFile& input);
+
+ private:
+  OneFileArchive(std::shared_ptr<ZipArchive> archive, std::string fileName, std::size_t bufferSize,
+                 std::optional<std::string> comment);
+  std::shared_ptr<ZipArchive> archive_;
+  std::string fileName_;
+  std::size_t bufferSize_;
+  std::optional<std::string> comment_;
+};
 
 }  // namespace qb

@@ -3,8 +3,10 @@
 
   check_archive.py headers DRIVER [EMULATOR]  a dump packed as the backup run packs it, and data
                                               at the edges of the archiver's blocks, each packed
-                                              by 1, 2, 3 and 16 threads into the same bytes
-  check_archive.py scale DRIVER               an entry of more than 4 GiB
+                                              by 1, 2, 3 and 16 threads into the same bytes, and
+                                              into those bytes again while a client writes it
+  check_archive.py scale DRIVER               an entry of more than 4 GiB, packed as a file and
+                                              as a dump followed
 
 DRIVER is the zipfile_driver program; EMULATOR runs it when it is a Windows program. The work
 happens in a scratch folder below the current one, removed at the end.
@@ -17,6 +19,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import time
 import zlib
 
 failures = []
@@ -72,19 +75,62 @@ def digest(path):
     return crc, size
 
 
-def pack(driver, emulator, zip_path, sql_path, threads=None):
-    """Runs the driver with --check, in Windows form for the emulator (Wine maps / to Z:)."""
+def client_writing(data, steps):
+    """A dump client: each step (bytes, pause in seconds) writes the data's next bytes and then
+    pauses; one last write gives the rest. It empties the file first, as a shell's redirection."""
+    def write(path):
+        with open(path, "wb", buffering=0) as f:
+            at = 0
+            for count, pause in steps:
+                f.write(data[at:at + count])
+                at += count
+                time.sleep(pause)
+            f.write(data[at:])
+    return write
+
+
+CLIENTS = {
+    "pauses": [(100000, .03), (5000, .03), (300000, .02)],
+    "one byte at a time": [(1, 0)] * 2000,
+    "1 MiB writes": [(1 << 20, 0)] * 3,
+    "a pause at a block boundary": [(BLOCK, .1), (BLOCK, .1)],
+}
+
+
+def wait_for_line(out, line, proc):
+    """Until the driver has written the line to its output file; false when it ended first."""
+    deadline = time.monotonic() + 120
+    while time.monotonic() < deadline:
+        out.seek(0)
+        if line in out.read().split("\n"):
+            return True
+        if proc.poll() is not None:
+            return False
+        time.sleep(0.02)
+    return False
+
+
+def pack(driver, emulator, zip_path, sql_path, threads=None, client=None):
+    """Runs the driver with --check, in Windows form for the emulator (Wine maps / to Z:). With a
+    client, the driver follows the file as the run follows its dump: the client writes it once the
+    driver follows, and its end is the end of the driver's standard input."""
     def name(path):
         return "Z:" + path.replace("/", "\\") if emulator else path
     command = ([emulator] if emulator else []) + [driver, "--check"]
     command += ["--threads", str(threads)] if threads else []
+    command += ["--follow"] if client else []
     command += [name(zip_path), name(sql_path)]
-    # Files, not pipes: a wineserver started by the driver would hold a pipe open for seconds.
+    # Files, not pipes, for what it says: a wineserver started by the driver would hold a pipe
+    # open for seconds.
     with tempfile.TemporaryFile("w+") as out, tempfile.TemporaryFile("w+") as err:
-        code = subprocess.run(command, stdout=out, stderr=err).returncode
+        proc = subprocess.Popen(command, stdin=subprocess.PIPE, stdout=out, stderr=err)
+        if client and wait_for_line(out, "following", proc):
+            client(sql_path)
+        proc.stdin.close()
+        code = proc.wait()
         out.seek(0)
         err.seek(0)
-        said, complaint = out.read().strip(), err.read().strip()
+        said, complaint = out.read().replace("following\n", "").strip(), err.read().strip()
     expect(code == 0, f"driver exit code {code}: {complaint}")
     expect(said == "intact", f"driver's own read-back said {said!r}")
 
@@ -112,6 +158,11 @@ def sevenzip_test(zip_path):
            f"7z t: {run.stdout.strip()[-300:]} {run.stderr.strip()}")
 
 
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
 def pack_by_threads(driver, emulator, zip_path, sql_path):
     """Packs with each thread count; every archive must be the same bytes."""
     first = None
@@ -119,10 +170,23 @@ def pack_by_threads(driver, emulator, zip_path, sql_path):
         if os.path.exists(zip_path):
             os.remove(zip_path)  # the driver would add to it
         pack(driver, emulator, zip_path, sql_path, threads)
-        with open(zip_path, "rb") as f:
-            made = f.read()
+        made = read_bytes(zip_path)
         first = made if first is None else first
         expect(made == first, f"{os.path.basename(sql_path)}: {threads} threads made other bytes")
+
+
+def pack_followed(driver, emulator, zip_path, sql_path, data, clients):
+    """Packs the file while each client writes the data into it, as the run packs its dump into a
+    temporary archive; each archive must be the bytes packing the finished file made."""
+    expected = read_bytes(zip_path)
+    followed = os.path.join(os.path.dirname(zip_path), "." + os.path.basename(zip_path) + ".tmp")
+    for label in clients:
+        with open(sql_path, "wb"):
+            pass  # the run creates the dump file empty before the client starts
+        pack(driver, emulator, followed, sql_path, client=client_writing(data, CLIENTS[label]))
+        expect(read_bytes(followed) == expected,
+               f"{os.path.basename(sql_path)}, {label}: followed, other bytes")
+        yield followed
 
 
 def local_header(zip_path):
@@ -208,11 +272,14 @@ def check_entry(zip_path, sql_path, file_type):
 def check_headers(work, driver, emulator):
     base = "resp_quolmer_2016_4_16_013642"
     sql, zip_path = os.path.join(work, base + ".sql"), os.path.join(work, base + ".zip")
+    dump = dump_text(3 * 1024 * 1024 + 12345)
     with open(sql, "wb") as f:
-        f.write(dump_text(3 * 1024 * 1024 + 12345))
+        f.write(dump)
     pack(driver, emulator, zip_path, sql)
     check_entry(zip_path, sql, "text")
     pack_by_threads(driver, emulator, zip_path, sql)
+    for followed in pack_followed(driver, emulator, zip_path, sql, dump, CLIENTS):
+        check_entry(followed, sql, "text")
 
     for n, (label, data, file_type) in enumerate(edge_data()):
         sql, zip_path = os.path.join(work, f"edge{n}.sql"), os.path.join(work, f"edge{n}.zip")
@@ -221,6 +288,9 @@ def check_headers(work, driver, emulator):
         pack_by_threads(driver, emulator, zip_path, sql)
         print(f"{label}: edge{n}.zip")
         check_entry(zip_path, sql, file_type)
+        for _ in pack_followed(driver, emulator, zip_path, sql, data,
+                               ["a pause at a block boundary"]):
+            pass
 
 
 def check_scale(work, driver):
@@ -254,6 +324,11 @@ def check_scale(work, driver):
         i = zf.infolist()[0]
         expect((i.file_size, i.CRC) == (size, crc), f"zipfile size {i.file_size} CRC {i.CRC:08x}")
         python_reads_whole(zf, i, crc, size)
+    # A dump followed while written gives no size to open its entry by; one that ends this large
+    # is packed again from the finished file, into the bytes packing the file gives.
+    followed = os.path.join(work, ".big.zip.tmp")
+    pack(driver, None, followed, sql, client=lambda path: None)
+    expect(read_bytes(followed) == read_bytes(zip_path), "followed: other bytes than the file's")
 
 
 def main():

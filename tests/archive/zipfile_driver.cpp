@@ -1,36 +1,67 @@
 // Packs one file the way the backup run does: HB_ZIPFILE with the archive and the file, nothing
-// else. Exit code 0 when HB_ZIPFILE said true. With --check it then reads the archive back and
-// prints whether the entry holds the file whole ("intact"), failing when it does not. --threads N
-// has N workers deflate the entry instead of one per hardware thread.
+// else. Exit code 0 when HB_ZIPFILE said true. Options:
+//   --threads N  N workers deflate the entry instead of one per hardware thread;
+//   --follow     the file is packed while another program writes it, as the run packs its dump:
+//                the driver prints "following" once it follows, and the writer's end is the end
+//                of its standard input; the archive is then read back and compared with the file
+//                as it stands, as the run checks it;
+//   --check      the archive is read back; prints whether the entry holds the file whole
+//                ("intact"), failing when it does not.
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "archive/archive_check.h"
 #include "archive/deflate_threads.h"
+#include "archive/dump_packer.h"
 #include "archive/file_digest.h"
 #include "archive/file_names.h"
 #include "archive/ziparc.h"
 
-int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  const bool check = !args.empty() && args[0] == "--check";
-  if (check) args.erase(args.begin());
-  if (args.size() == 4 && args[0] == "--threads") {
-    qb::deflateThreads().count = static_cast<unsigned>(std::atoi(args[1].c_str()));
-    args.erase(args.begin(), args.begin() + 2);
+namespace {
+std::optional<qb::FileDigest> follow(const std::string& zip, const std::string& file) {
+  auto packer = qb::DumpPacker::start(zip, file);
+  if (!packer) return std::nullopt;
+  std::printf("following\n");
+  std::fflush(stdout);
+  while (std::fgetc(stdin) != EOF) {
   }
-  if (args.size() != 2) {
-    std::fprintf(stderr, "usage: zipfile_driver [--check] [--threads N] ARCHIVE FILE\n");
+  return packer->finish();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool check = false, following = false;
+  std::vector<std::string> names;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--check")
+      check = true;
+    else if (arg == "--follow")
+      following = true;
+    else if (arg == "--threads" && i + 1 < argc)
+      qb::deflateThreads().count = static_cast<unsigned>(std::atoi(argv[++i]));
+    else
+      names.push_back(arg);
+  }
+  if (names.size() != 2) {
+    std::fprintf(stderr, "usage: zipfile_driver [--check] [--threads N] [--follow] ARCHIVE FILE\n");
     return 2;
   }
-  const std::string& zip = args[0];
-  const std::string& file = args[1];
-  const auto digest = check ? qb::digestFile(file) : std::nullopt;
-  const std::vector<qb::Value> params{zip, file};
-  if (!qb::HB_ZIPFILE(params).logical()) return 1;
+  const std::string& zip = names[0];
+  const std::string& file = names[1];
+  std::optional<qb::FileDigest> digest;
+  if (following) {
+    digest = follow(zip, file);
+    if (!digest) return 1;
+  } else {
+    digest = check ? qb::digestFile(file) : std::nullopt;
+    const std::vector<qb::Value> params{zip, file};
+    if (!qb::HB_ZIPFILE(params).logical()) return 1;
+  }
   if (!check) return 0;
   const auto parts = qb::HB_FNAMESPLIT(file);
   const bool intact =

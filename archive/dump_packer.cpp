@@ -1,0 +1,137 @@
+#include "archive/dump_packer.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+
+#include "archive/archive_check.h"
+#include "archive/zip_archive.h"
+#include "archive/ziparc.h"
+#include "platform/files.h"
+
+namespace qb {
+
+namespace {
+// How long the follower waits at the end of what has arrived before it reads again. What the
+// client writes meanwhile waits in the system's cache; the client itself never waits for us.
+constexpr auto kPoll = std::chrono::milliseconds(10);
+
+// What was read, when the archive holds exactly the dump as it stands.
+std::optional<FileDigest> checked(const std::string& zipName, const std::string& dumpName,
+                                  const std::optional<PackedFile>& packed) {
+  if (!packed || !archiveHoldsFile(zipName, packed->entryName, dumpName, packed->read.size,
+                                   packed->read.crc32, packed->blockEnds))
+    return std::nullopt;
+  return packed->read;
+}
+}  // namespace
+
+// The dump as the follower reads it: at the end of what has arrived it waits and reads again,
+// until told that the client has ended (then the end is the end) or that the packing is
+// abandoned (then reading stops at once, as at a failed read).
+class DumpPacker::Followed final : public platform::InputFile {
+ public:
+  explicit Followed(std::unique_ptr<platform::InputFile> file) : file_(std::move(file)) {}
+
+  void clientEnded() { tell(ended_); }
+  void abandon() { tell(abandoned_); }
+  // Every byte read handed out, whatever became of it; the follower's own, read after a join.
+  std::uint64_t delivered() const { return delivered_; }
+
+  bool seek(std::uint64_t offset) override { return file_->seek(offset); }
+  std::size_t read(char* buffer, std::size_t count) override {
+    for (;;) {
+      bool ended = false;
+      {
+        const std::lock_guard lock(mutex_);
+        if (abandoned_) {
+          abandonedRead_ = true;
+          return 0;
+        }
+        ended = ended_;
+      }
+      // Told before this read that the client has ended: what it gives is the end.
+      const std::size_t got = file_->read(buffer, count);
+      delivered_ += got;
+      if (got > 0 || ended || file_->failed()) return got;
+      std::unique_lock lock(mutex_);
+      changed_.wait_for(lock, kPoll, [this] { return ended_ || abandoned_; });
+    }
+  }
+  bool failed() const override { return abandonedRead_ || file_->failed(); }
+  std::uint64_t size() const override { return file_->size(); }
+
+ private:
+  void tell(bool& flag) {
+    {
+      const std::lock_guard lock(mutex_);
+      flag = true;
+    }
+    changed_.notify_all();
+  }
+
+  std::unique_ptr<platform::InputFile> file_;
+  std::uint64_t delivered_ = 0;
+  bool abandonedRead_ = false;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool ended_ = false;
+  bool abandoned_ = false;
+};
+
+std::unique_ptr<DumpPacker> DumpPacker::start(const std::string& zipName,
+                                              const std::string& dumpName) {
+  auto dump = platform::InputFile::open(dumpName);
+  if (!dump) return nullptr;
+  auto archive = OneFileArchive::create(zipName, dumpName);
+  if (!archive) return nullptr;
+  std::unique_ptr<DumpPacker> packer(
+      new DumpPacker(zipName, dumpName, std::make_unique<Followed>(std::move(dump))));
+  try {
+    packer->follower_ = std::thread([packer = packer.get(), archive = std::move(archive)] {
+      try {
+        packer->packed_ = archive->pack(*packer->followed_);
+      } catch (const std::exception&) {
+        // Out of memory: no digest, so the packing counts as failed.
+      }
+    });
+  } catch (const std::system_error&) {
+    return nullptr;
+  }
+  return packer;
+}
+
+DumpPacker::DumpPacker(std::string zipName, std::string dumpName,
+                       std::unique_ptr<Followed> followed)
+    : zipName_(std::move(zipName)),
+      dumpName_(std::move(dumpName)),
+      followed_(std::move(followed)) {}
+
+DumpPacker::~DumpPacker() {
+  if (!follower_.joinable()) return;
+  followed_->abandon();
+  follower_.join();
+}
+
+std::optional<FileDigest> DumpPacker::finish() {
+  followed_->clientEnded();
+  follower_.join();
+  const std::uint64_t delivered = followed_->delivered();
+  followed_.reset();  // closes the dump, which Windows would not delete while it is open
+  // Only an entry opened for ZIP64 sizes has room for them in its local header, and a dump still
+  // being written gave no size to decide by: one that ended that large is packed again from the
+  // finished file. Correct first; such dumps are rare enough to pay twice.
+  if (needsZip64(delivered)) return packFinishedDump(zipName_, dumpName_);
+  return checked(zipName_, dumpName_, packed_);
+}
+
+std::optional<FileDigest> packFinishedDump(const std::string& zipName,
+                                           const std::string& dumpName) {
+  const auto dump = platform::InputFile::open(dumpName);
+  const auto archive = dump ? OneFileArchive::create(zipName, dumpName) : nullptr;
+  return archive ? checked(zipName, dumpName, archive->pack(*dump)) : std::nullopt;
+}
+
+}  // namespace qb

@@ -1,0 +1,42 @@
+#pragma once
+// How the archive builder packs one file: one entry, named after the file, its data read in
+// chunks and deflated on the worker threads wherever the entry allows it.
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/file_digest.h"
+#include "platform/files.h"
+#include "runtime/value.h"
+
+namespace qb {
+
+class ZipArchive;
+
+struct Packing {
+  int level = Z_DEFAULT_COMPRESSION;
+  Value perChunk;  // called with (bytes read so far, the file's size) before each chunk is used
+  std::optional<std::string> password;
+  bool withPath = false;  // the stored name keeps the file's folder
+};
+
+// What packing one file made of it.
+struct PackedFile {
+  std::string entryName;
+  FileDigest read;  // the size and CRC-32 of what was read, from the same read
+  // For an entry deflated on the workers: where each block's deflated bytes end in the entry's
+  // data. Empty when the entry writer deflated it.
+  std::vector<std::uint64_t> blockEnds;
+};
+
+// Packs what input gives, read in chunks of the buffer's size until a read gives nothing, as one
+// entry of the archive named after fileName. Nothing when a read failed.
+std::optional<PackedFile> packFile(ZipArchive& archive, const std::string& fileName,
+                                   platform::InputFile& input, const Packing& how,
+                                   std::vector<char>& buffer);
+
+}  // namespace qb
