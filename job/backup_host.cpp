@@ -3,7 +3,6 @@
 #include <chrono>
 #include <thread>
 
-#include "archive/ziparc.h"
 #include "process/launcher.h"
 
 namespace qb {
@@ -19,9 +18,12 @@ class MachineHost : public BackupHost {
     const Value params[] = {Value(command), Value(0)};  // 0: hidden
     return WAITRUN(params, &dump);
   }
-  void pack(const std::string& zip, const std::string& sql) override {
-    const Value params[] = {Value(zip), Value(sql)};
-    HB_ZIPFILE(params);
+  std::unique_ptr<DumpPacker> startPacking(const std::string& zip,
+                                           const std::string& sql) override {
+    return DumpPacker::start(zip, sql);
+  }
+  std::optional<FileDigest> packFinished(const std::string& zip, const std::string& sql) override {
+    return packFinishedDump(zip, sql);
   }
   void pause(std::chrono::milliseconds time) override { std::this_thread::sleep_for(time); }
 };

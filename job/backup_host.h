@@ -5,8 +5,11 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 
+#include "archive/dump_packer.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 
@@ -22,8 +25,14 @@ class BackupHost {
   // Runs the dump command hidden and waits for it; its exit code, -1 when it did not start. The
   // dump file is the command's standard output where the line does not redirect for itself.
   virtual std::int32_t runDump(const std::string& command, const platform::ClaimedFile& dump) = 0;
-  // Packs the dump file into the archive.
-  virtual void pack(const std::string& zip, const std::string& sql) = 0;
+  // Starts packing the dump file into a new archive while the client writes it; null when that
+  // cannot start.
+  virtual std::unique_ptr<DumpPacker> startPacking(const std::string& zip,
+                                                   const std::string& sql) = 0;
+  // Packs the finished dump file from its start into a new archive: its size and CRC-32 when the
+  // archive, read back, holds it exactly.
+  virtual std::optional<FileDigest> packFinished(const std::string& zip,
+                                                 const std::string& sql) = 0;
   // Lets time pass between two tries of something another program may be holding.
   virtual void pause(std::chrono::milliseconds time) = 0;
 };
@@ -33,7 +42,7 @@ class BackupHost {
 // system's last error stays there.
 bool retried(BackupHost& host, const std::function<bool()>& attempt);
 
-// The real one: the local clock, WAITRUN and HB_ZIPFILE.
+// The real one: the local clock, WAITRUN and the archiver's packing of a dump.
 BackupHost& machineHost();
 
 }  // namespace qb

@@ -3,8 +3,6 @@
 #include <memory>
 #include <optional>
 
-#include "archive/archive_check.h"
-#include "archive/file_digest.h"
 #include "job/backup_names.h"
 #include "job/closing_line.h"
 #include "job/folder_upkeep.h"
@@ -61,21 +59,24 @@ std::string dumpProblem(std::int32_t exitCode, const platform::ClaimedFile& dump
   return {};
 }
 
-// The archive made under a name no backup has, read back, forced to disk, and only then given its
-// own name, so that a run stopped at any moment leaves no broken file under a backup's name. Why
-// it failed; empty when the archive stands under its name.
-std::string packDurably(BackupHost& host, const DumpNames& names, const std::string& entry,
-                        const FileDigest& dump) {
+// The archive the packer made of the dump while the client wrote it, under a name no backup has:
+// checked against the dump as it stands, forced to disk, and only then given its own name, so
+// that a run stopped at any moment leaves no broken file under a backup's name. Why it failed;
+// empty when the archive stands under its name.
+std::string finishArchive(BackupHost& host, const DumpNames& names,
+                          std::unique_ptr<DumpPacker> packer) {
   const std::string& temporary = names.temporary;
-  // This run holds the dump of that base name: what stands at the temporary name is a leftover.
-  if (platform::nameTaken(temporary) && !platform::deleteFile(temporary))
-    return "cannot remove the leftover " + temporary + ": " + platform::lastErrorText();
-  host.pack(temporary, names.sql);
-  if (!platform::isPlainFile(temporary)) return "the archive could not be written";
-  platform::setHidden(temporary, true);
-  // The archiver does not report write errors: read the archive back before trusting it with the
-  // only copy of the dump.
-  if (!archiveHoldsIntact(temporary, entry, dump.size, dump.crc32))
+  std::optional<FileDigest> packed = packer ? packer->finish() : std::nullopt;
+  packer.reset();
+  if (!packed) {
+    // Correctness before speed: a dump the client changed after it was read, or one the packer
+    // could not follow, is packed again from its start. Removed first: Windows makes no hidden
+    // file anew.
+    platform::deleteFile(temporary);
+    packed = host.packFinished(temporary, names.sql);
+    platform::setHidden(temporary, true);
+  }
+  if (!packed)
     return "the archive read back does not hold the dump (the folder full, or its disk failing)";
   if (!platform::syncFile(temporary))
     return "cannot force the archive to disk: " + platform::lastErrorText();
@@ -205,22 +206,26 @@ Value DOBACKUP(BackupHost& host) {
     QB_AT(frame);
     return fail(dumpFailed, claimFailure);
   }
+  dumpFile->hold();
+  // This run holds the dump of that base name: what stands at the temporary name is a leftover.
+  if (platform::nameTaken(names.temporary)) platform::deleteFile(names.temporary);
+  std::unique_ptr<DumpPacker> packer = host.startPacking(names.temporary, CSQL);
+  platform::setHidden(names.temporary, true);
   QB_AT(frame);
   const std::int32_t exitCode = host.runDump(CCOMMAND, *dumpFile);
   // Only a client that succeeded and wrote its closing line into the very file this run created
   // made a dump. One that did not leaves nothing a user could take for a backup.
   QB_AT(frame);
   std::string problem = dumpProblem(exitCode, *dumpFile);
-  const std::optional<FileDigest> dump = problem.empty() ? digestFile(CSQL) : std::nullopt;
-  if (problem.empty() && !dump) problem = "cannot read the dump: " + platform::lastErrorText();
   if (!problem.empty()) {
+    packer.reset();
+    platform::deleteFile(names.temporary);
     if (dumpFile->stillNamed()) deleteOwn(host, CSQL);
     QB_AT(frame);
     return fail(dumpFailed, problem);
   }
-  dumpFile->hold();
   QB_AT(frame);
-  problem = packDurably(host, names, baseName.text() + ".sql", *dump);
+  problem = finishArchive(host, names, std::move(packer));
   if (!problem.empty()) {
     platform::deleteFile(names.temporary);
     QB_AT(frame);
