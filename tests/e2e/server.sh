@@ -56,8 +56,12 @@ server_init() {
 }
 
 server_start() {
-  # Durability settings are relaxed: the data is thrown away, and loading it must be quick.
+  # Durability settings are relaxed: the data is thrown away, and loading it must be quick. Each
+  # server has a temporary folder of its own: two in PID namespaces of their own run with the same
+  # process number, which their temporary tables' file names hold.
+  mkdir -p "$QB_SCRATCH/tmp"
   mariadbd --no-defaults --user=root --datadir="$QB_SCRATCH/data" --skip-networking \
+    --tmpdir="$QB_SCRATCH/tmp" \
     --socket=/run/mysqld/mysqld.sock --pid-file="$QB_SCRATCH/mariadbd.pid" \
     --log-error="$QB_SCRATCH/mariadbd.err" \
     --character-set-server=utf8mb4 --collation-server=utf8mb4_unicode_ci \
