@@ -86,17 +86,6 @@ Unzip openRecorded(const std::string& zipName, const std::string& entryName, std
   return sizeRecorded && info.crc == crc32 ? std::move(archive) : nullptr;
 }
 
-// Up to count bytes, fewer only at the end of the file or on a read error.
-std::size_t readFully(platform::InputFile& file, unsigned char* buffer, std::size_t count) {
-  std::size_t done = 0;
-  while (done < count)
-    if (const std::size_t got = file.read(reinterpret_cast<char*>(buffer) + done, count - done))
-      done += got;
-    else
-      break;
-  return done;
-}
-
 // Where a deflated entry's data lies in the archive file, once its directory record and its
 // local header agree with each other (the library compares them when it opens the entry) and
 // with the size and CRC-32.
@@ -148,9 +137,10 @@ class BlockCheck {
     const auto deflatedSize = static_cast<std::size_t>(to - from);
     const std::size_t dictionary = at == 0 ? 0 : kDictionarySize;
     if (at < dictionary || !zip_->seek(dataOffset_ + from) ||
-        readFully(*zip_, deflated_.data(), deflatedSize) != deflatedSize ||
+        zip_->readFully(reinterpret_cast<char*>(deflated_.data()), deflatedSize) != deflatedSize ||
         !file_->seek(at - dictionary) ||
-        readFully(*file_, expected_.data(), dictionary + length) != dictionary + length ||
+        file_->readFully(reinterpret_cast<char*>(expected_.data()), dictionary + length) !=
+            dictionary + length ||
         inflateReset(&stream_) != Z_OK ||
         (dictionary &&
          inflateSetDictionary(&stream_, expected_.data(), static_cast<uInt>(dictionary)) != Z_OK))

@@ -21,9 +21,7 @@ bool dumpIsComplete(const std::string& name) {
   const std::uint64_t from = size - std::min<std::uint64_t>(size, kDumpTail);
   if (!file->seek(from)) return false;
   std::string tail(kDumpTail, '\0');
-  std::size_t got = 0;
-  while (const std::size_t n = file->read(tail.data() + got, tail.size() - got)) got += n;
-  tail.resize(got);
+  tail.resize(file->readFully(tail.data(), tail.size()));
   return !file->failed() && endsWithClosingLine(tail, from == 0);
 }
 

@@ -122,6 +122,16 @@ class InputFile {
   virtual bool seek(std::uint64_t offset) = 0;
   // Up to count bytes; 0 at the end of the file and on a read error (then failed() is true).
   virtual std::size_t read(char* buffer, std::size_t count) = 0;
+  // count bytes, fewer only at the end of the file or on a read error.
+  std::size_t readFully(char* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count)
+      if (const std::size_t got = read(buffer + done, count - done))
+        done += got;
+      else
+        break;
+    return done;
+  }
   virtual bool failed() const = 0;
   virtual std::uint64_t size() const = 0;
 };

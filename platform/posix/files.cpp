@@ -67,6 +67,19 @@ int openRegular(const std::string& name, int flags) {
   return fd;
 }
 
+// Opens the name with the flags and forces what it names to disk; false, errno kept, when either
+// fails. Some file systems cannot sync a folder (EINVAL): their names are as durable as they make
+// them.
+bool synced(const std::string& name, int flags) {
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | flags);
+  if (fd < 0) return false;
+  const bool done = ::fsync(fd) == 0 || ((flags & O_DIRECTORY) && errno == EINVAL);
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return done;
+}
+
 class PosixInputFile : public InputFile {
  public:
   explicit PosixInputFile(int fd) : fd_(fd) {}
@@ -169,13 +182,7 @@ bool canRead(const std::string& name) {
 }
 
 bool syncFile(const std::string& name) {
-  const int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool synced = ::fsync(fd) == 0;
-  const int error = errno;
-  ::close(fd);
-  errno = error;
-  return synced;
+  return synced(name, O_NOFOLLOW);
 }
 
 bool renameToFree(const std::string& from, const std::string& to) {
@@ -190,14 +197,7 @@ bool renameToFree(const std::string& from, const std::string& to) {
 }
 
 bool syncFolder(const std::string& folder) {
-  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return false;
-  // Some file systems cannot sync a folder (EINVAL): their names are as durable as they make them.
-  const bool synced = ::fsync(dir) == 0 || errno == EINVAL;
-  const int error = errno;
-  ::close(dir);
-  errno = error;
-  return synced;
+  return synced(folder, O_DIRECTORY);
 }
 
 bool setHidden(const std::string&, bool) {

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "platform/files.h"
 #include "platform/profile_engine.h"
 
 namespace qb::platform {
@@ -122,8 +123,7 @@ Replaced replaceFile(const std::string& path, const std::string& bytes) {
     return refusedOrFailed(error);
   }
   // The rename itself reaches the disk with the folder.
-  Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.fd >= 0) ::fsync(dir.fd);
+  syncFolder(folder);
   return Replaced::kDone;
 }
 
