@@ -1,26 +1,33 @@
 @echo off
 rem Removes quolmerBackup's scheduled tasks and program. From a command prompt opened as
 rem administrator:   uninstall.cmd [FOLDER]
-rem FOLDER is C:\quolmerBackup unless given. backup.ini (the folders and the last status),
-rem Error.log and every backup stay.
+rem Without FOLDER, the copy that install.cmd left in the program's folder removes that folder,
+rem and the one in the unpacked package, beside install.cmd, removes C:\quolmerBackup.
+rem backup.ini (the folders and the last status), Error.log and every backup stay.
 setlocal EnableExtensions DisableDelayedExpansion
 set "folder=%~1"
-if not defined folder set "folder=C:\quolmerBackup"
+if not defined folder if exist "%~dp0install.cmd" set "folder=C:\quolmerBackup"
+if not defined folder set "folder=%~dp0"
+rem A full path without a trailing backslash, as install.cmd makes it.
+for %%i in ("%folder%") do set "folder=%%~fi"
+if "%folder:~-1%"=="\" set "folder=%folder:~0,-1%"
+set "failed="
 
 net session >nul 2>&1
 if errorlevel 1 goto not_admin
 
-echo Removing quolmerBackup from %folder%.
-rem Each step is checked by the error level it leaves: some versions of cmd, Wine's among them,
-rem run what follows || after success as well.
+echo Removing quolmerBackup from "%folder%".
+rem Each step is checked by the error level it leaves, outside loops: some versions of cmd, Wine's
+rem among them, run what follows || after success as well, and go on with a loop that a goto left.
 call :delete_task principal
 if errorlevel 1 goto failed
 call :delete_task secundario
 if errorlevel 1 goto failed
 for %%f in (quolmerBackup.exe README.txt backup.ini.sample quolmerBackup-principal.xml quolmerBackup-secundario.xml uninstall.cmd) do (
   if /i not "%folder%\%%f"=="%~f0" if exist "%folder%\%%f" del "%folder%\%%f"
-  if /i not "%folder%\%%f"=="%~f0" if exist "%folder%\%%f" goto failed
+  if /i not "%folder%\%%f"=="%~f0" if exist "%folder%\%%f" set "failed=1"
 )
+if defined failed goto failed
 echo   deleted the program; kept backup.ini, Error.log and the backups
 if /i not "%folder%\uninstall.cmd"=="%~f0" exit /b 0
 rem This script last, when it is the installed copy: the exit on the same line keeps cmd from

@@ -172,20 +172,43 @@ class Windows(Installed):
         self.assertEqual(lines, ["net session"])
         self.assertFalse(os.path.exists(target))
 
-        run, lines = self.script("install.cmd", account, where, log=log)
+        # A folder that holds something else: its files would take the program's permissions.
+        other = self.folder("other")
+        with open(os.path.join(other, "data.txt"), "w"):
+            pass
+        run, lines = self.script("install.cmd", account, host.folder_value(other), log=log)
+        self.assertEqual(run.returncode, 1)
+        self.assertIn('holds other files ("data.txt" among them)', run.stdout)
+        self.assertEqual(lines, ["net session"])
+
+        # The folder with a trailing backslash, as users type it; a registration that fails stops
+        # the script before the next.
+        files = ["quolmerBackup.exe", "README.txt", "backup.ini.sample",
+                 "quolmerBackup-principal.xml", "quolmerBackup-secundario.xml", "uninstall.cmd"]
+        register = [f'schtasks /Create /XML "{where}\\quolmerBackup-{d}.xml" /TN quolmerBackup-{d} '
+                    f'/RU "{account}" /RP * /F' for d in ["principal", "secundario"]]
+        run, lines = self.script("install.cmd", account, where + "\\", log=log, schtasks=1)
+        self.assertEqual(run.returncode, 1)
+        self.assertIn("stopped, the step above failed", run.stdout)
+        self.assertEqual(lines[-1], register[0])
+        run, lines = self.script("install.cmd", account, where + "\\", log=log)
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
-        self.assertEqual(lines[:5], [
+        self.assertEqual(lines, [
             "net session",
+            f'icacls "{where}" /reset',
             f'icacls "{where}" /inheritance:r /grant:r "*S-1-5-32-544:(OI)(CI)F" '
             '"*S-1-5-18:(OI)(CI)F" "*S-1-5-32-545:(OI)(CI)RX"',
-            f'icacls "{where}\\*" /reset /T',
-            f'icacls "{where}" /setowner "*S-1-5-32-544" /T',
-            f'icacls "{where}\\backup.ini" /grant "{account}:M"'])
-        # Another folder than C:\quolmerBackup: the definitions are rewritten for it first.
-        self.assertTrue(lines[5].startswith("powershell -NoProfile -NonInteractive -Command "))
-        self.assertEqual(lines[6:], [
-            f'schtasks /Create /XML "{where}\\quolmerBackup-{d}.xml" /TN quolmerBackup-{d} '
-            f'/RU "{account}" /RP * /F' for d in ["principal", "secundario"]])
+            f'icacls "{where}" /setowner "*S-1-5-32-544"'] + [
+            line for name in files + ["backup.ini"]
+            for line in [f'icacls "{where}\\{name}" /reset',
+                         f'icacls "{where}\\{name}" /setowner "*S-1-5-32-544"']] + [
+            f'icacls "{where}\\backup.ini" /grant "{account}:M"',
+            # Another folder than C:\quolmerBackup: the definitions are rewritten for it first.
+            "powershell -NoProfile -NonInteractive -Command \"foreach ($d in 'principal', "
+            "'secundario') { $f = Join-Path $env:QB_FOLDER ('quolmerBackup-' + $d + '.xml'); "
+            "$t = [IO.File]::ReadAllText($f).Replace('C:\\quolmerBackup', "
+            "[Security.SecurityElement]::Escape($env:QB_FOLDER)); [IO.File]::WriteAllText($f, $t, "
+            "[Text.Encoding]::Unicode) }\""] + register)
         copied = [n for n in self.names if n != "install.cmd"]
         self.assertEqual(sorted(os.listdir(target)), sorted(copied + ["backup.ini"]))
         for name in copied:
@@ -202,8 +225,8 @@ class Windows(Installed):
         self.assertIn("kept backup.ini", run.stdout)
         self.assertEqual(read(ini), settings)
 
-        # The installed copy, as a user runs it: it goes last.
-        run, lines = self.script("uninstall.cmd", where, log=log, where=target)
+        # The installed copy, as a user runs it, removes its own folder; it goes last.
+        run, lines = self.script("uninstall.cmd", log=log, where=target)
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
         self.assertEqual(lines, ["net session"] + [
             line for d in ["principal", "secundario"]
@@ -337,6 +360,7 @@ class Linux(Installed):
                 self.assertEqual(folder, self.app)
                 hours = re.fullmatch(r"(\d+) hours", limit)[1]
                 self.assertIn(f"\nTimeoutStartSec={hours}h\n", unit)
+                self.assertRegex(unit, r"\n#OnFailure=\S+\n")
                 with open(os.path.join(self.app, service[:-len("service")] + "timer")) as f:
                     self.assertIn(f"\nOnCalendar=*-*-* {runs[len('daily at '):]}:00\n", f.read())
         units = [os.path.join(self.app, n) for n in self.names
