@@ -44,16 +44,19 @@ bool locateLast(unzFile archive, const std::string& entryName) {
 }
 
 // Inflates the current entry's deflate stream to its end. The stream is read raw and inflated
-// here, so the count does not depend on the size the library believes the entry has.
-bool inflatesTo(unzFile archive, std::uint64_t size, std::uint32_t crc) {
+// here, so the count does not depend on the size the library believes the entry has. With a
+// file, what it gives must be that file's bytes as well.
+bool inflatesTo(unzFile archive, std::uint64_t size, std::uint32_t crc,
+                platform::InputFile* file = nullptr) {
   int method = 0, level = 0;
   if (unzOpenCurrentFile2(archive, &method, &level, 1) != UNZ_OK) return false;
   z_stream stream{};
   int status = inflateInit2(&stream, -MAX_WBITS);
-  std::vector<Bytef> in(65536), out(65536);
+  std::vector<Bytef> in(65536), out(65536), expected(file ? out.size() : 0);
   std::uint64_t total = 0;
   uLong computed = crc32(0L, Z_NULL, 0);
-  while (status == Z_OK) {
+  bool same = true;
+  while (status == Z_OK && same) {
     if (stream.avail_in == 0) {
       const int got = unzReadCurrentFile(archive, in.data(), static_cast<unsigned>(in.size()));
       if (got <= 0) break;  // the data ended before the stream did, or could not be read
@@ -66,24 +69,35 @@ bool inflatesTo(unzFile archive, std::uint64_t size, std::uint32_t crc) {
     const auto produced = static_cast<uInt>(out.size() - stream.avail_out);
     total += produced;
     computed = crc32(computed, out.data(), produced);
+    same =
+        !file || (file->readFully(reinterpret_cast<char*>(expected.data()), produced) == produced &&
+                  std::equal(out.begin(), out.begin() + produced, expected.begin()));
   }
   inflateEnd(&stream);
   unzCloseCurrentFile(archive);
-  return method == Z_DEFLATED && status == Z_STREAM_END && total == size && computed == crc;
+  return method == Z_DEFLATED && status == Z_STREAM_END && same && total == size && computed == crc;
+}
+
+// The archive at its last entry of that name, and that entry's directory record.
+Unzip openLast(const std::string& zipName, const std::string& entryName, unz_file_info64& info) {
+  zlib_filefunc64_def functions = zipFileFunctions();
+  Unzip archive(unzOpen2_64(zipName.c_str(), &functions));
+  if (!archive || !locateLast(archive.get(), entryName) ||
+      unzGetCurrentFileInfo64(archive.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+    return nullptr;
+  return archive;
+}
+
+bool sizeRecorded(const unz_file_info64& info, std::uint64_t size) {
+  return info.uncompressed_size == size || info.uncompressed_size == kZip64Marker;
 }
 
 // The archive's last entry of that name, when its directory record gives that size and CRC-32.
 Unzip openRecorded(const std::string& zipName, const std::string& entryName, std::uint64_t size,
                    std::uint32_t crc32) {
-  zlib_filefunc64_def functions = zipFileFunctions();
-  Unzip archive(unzOpen2_64(zipName.c_str(), &functions));
-  if (!archive || !locateLast(archive.get(), entryName)) return nullptr;
   unz_file_info64 info{};
-  if (unzGetCurrentFileInfo64(archive.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
-    return nullptr;
-  const bool sizeRecorded =
-      info.uncompressed_size == size || info.uncompressed_size == kZip64Marker;
-  return sizeRecorded && info.crc == crc32 ? std::move(archive) : nullptr;
+  Unzip archive = openLast(zipName, entryName, info);
+  return archive && sizeRecorded(info, size) && info.crc == crc32 ? std::move(archive) : nullptr;
 }
 
 // Where a deflated entry's data lies in the archive file, once its directory record and its
@@ -178,6 +192,15 @@ bool archiveHoldsIntact(const std::string& zipName, const std::string& entryName
                         std::uint64_t size, std::uint32_t crc32) {
   const Unzip archive = openRecorded(zipName, entryName, size, crc32);
   return archive && inflatesTo(archive.get(), size, crc32);
+}
+
+bool archiveHoldsWholeFile(const std::string& zipName, const std::string& entryName,
+                           const std::string& fileName) {
+  const auto file = platform::InputFile::open(fileName);
+  unz_file_info64 info{};
+  const Unzip archive = file ? openLast(zipName, entryName, info) : nullptr;
+  return archive && sizeRecorded(info, file->size()) &&
+         inflatesTo(archive.get(), file->size(), static_cast<std::uint32_t>(info.crc), file.get());
 }
 
 bool archiveHoldsFile(const std::string& zipName, const std::string& entryName,

@@ -12,6 +12,12 @@ namespace qb {
 bool archiveHoldsIntact(const std::string& zipName, const std::string& entryName,
                         std::uint64_t size, std::uint32_t crc32);
 
+// True when the archive opens, its last entry named entryName is deflated and records the file's
+// size, and inflating it to its end yields, byte for byte, the file's bytes as they stand now,
+// with the CRC-32 the entry records. For an archive whose packing this run did not see.
+bool archiveHoldsWholeFile(const std::string& zipName, const std::string& entryName,
+                           const std::string& fileName);
+
 // As archiveHoldsIntact for an entry the workers deflated, and the inflated bytes are, byte for
 // byte, all the bytes the file holds as it stands now: a file changed after it was packed fails,
 // wherever the change lies. blockEnds says where each block's deflated bytes end in the entry's

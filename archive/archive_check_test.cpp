@@ -22,43 +22,6 @@ namespace {
 
 using Args = std::vector<Value>;
 
-TEST(ArchiveCheck, OnlyAnEntryThatInflatesToTheFileCounts) {
-  test::ScratchFolder dir("check");
-  const std::string dump = dir / "dump.sql";
-  const std::string zip = dir / "dump.zip";
-  test::writeFile(dump, test::sqlText(100000));
-  const auto digest = digestFile(dump);
-  ASSERT_TRUE(digest);
-  ASSERT_TRUE(HB_ZIPFILE(Args{zip, dump}).logical());
-
-  EXPECT_TRUE(archiveHoldsIntact(zip, "dump.sql", digest->size, digest->crc32));
-  EXPECT_FALSE(archiveHoldsIntact(zip, "dump.sql", digest->size + 1, digest->crc32));
-  EXPECT_FALSE(archiveHoldsIntact(zip, "dump.sql", digest->size, digest->crc32 ^ 1));
-  EXPECT_FALSE(archiveHoldsIntact(zip, "DUMP.SQL", digest->size, digest->crc32));
-  EXPECT_FALSE(archiveHoldsIntact(dump, "dump.sql", digest->size, digest->crc32));
-  EXPECT_FALSE(archiveHoldsIntact(dir / "missing.zip", "dump.sql", digest->size, digest->crc32));
-
-  // A flipped byte in the compressed data: the headers still agree, the data does not.
-  std::string bytes = test::readFile(zip);
-  bytes[bytes.size() / 2] ^= 0x55;
-  test::writeFile(dir / "bad.zip", bytes);
-  EXPECT_FALSE(archiveHoldsIntact(dir / "bad.zip", "dump.sql", digest->size, digest->crc32));
-
-  // Only a deflated entry counts.
-  const Value stored = HB_ZIPOPEN(Args{dir / "stored.zip"});
-  HB_ZIPFILECREATE(Args{stored, "dump.sql", {}, {}, {}, {}, 0});
-  HB_ZIPFILEWRITE(Args{stored, test::readFile(dump)});
-  HB_ZIPCLOSE(Args{stored});
-  EXPECT_FALSE(archiveHoldsIntact(dir / "stored.zip", "dump.sql", digest->size, digest->crc32));
-
-  // Extended archive: the newest entry of the name is the one that counts.
-  test::writeFile(dump, "newer content");
-  const auto newer = digestFile(dump);
-  ASSERT_TRUE(HB_ZIPFILE(Args{zip, dump}).logical());
-  EXPECT_TRUE(archiveHoldsIntact(zip, "dump.sql", newer->size, newer->crc32));
-  EXPECT_FALSE(archiveHoldsIntact(zip, "dump.sql", digest->size, digest->crc32));
-}
-
 // The data with the byte before `at` changed and the four from `at` on chosen so that its CRC-32
 // stays what it was: CRC-32 can be walked back a byte at a time, each step's table entry known by
 // its top byte.
@@ -80,6 +43,53 @@ std::string sameCrcOtherBytes(const std::string& data, std::size_t at) {
   reg ^= state(forged, at);
   for (int k = 0; k < 4; ++k) forged[at + k] = static_cast<char>(reg >> (8 * k));
   return forged;
+}
+
+TEST(ArchiveCheck, OnlyAnEntryThatInflatesToTheFileCounts) {
+  test::ScratchFolder dir("check");
+  const std::string dump = dir / "dump.sql";
+  const std::string zip = dir / "dump.zip";
+  test::writeFile(dump, test::sqlText(100000));
+  const auto digest = digestFile(dump);
+  ASSERT_TRUE(digest);
+  ASSERT_TRUE(HB_ZIPFILE(Args{zip, dump}).logical());
+
+  EXPECT_TRUE(archiveHoldsIntact(zip, "dump.sql", digest->size, digest->crc32));
+  EXPECT_FALSE(archiveHoldsIntact(zip, "dump.sql", digest->size + 1, digest->crc32));
+  EXPECT_FALSE(archiveHoldsIntact(zip, "dump.sql", digest->size, digest->crc32 ^ 1));
+  EXPECT_FALSE(archiveHoldsIntact(zip, "DUMP.SQL", digest->size, digest->crc32));
+  EXPECT_FALSE(archiveHoldsIntact(dump, "dump.sql", digest->size, digest->crc32));
+  EXPECT_FALSE(archiveHoldsIntact(dir / "missing.zip", "dump.sql", digest->size, digest->crc32));
+
+  // Against the file itself: its bytes, not only their size and CRC-32.
+  const std::string data = test::readFile(dump);
+  EXPECT_TRUE(archiveHoldsWholeFile(zip, "dump.sql", dump));
+  test::writeFile(dir / "forged.sql", sameCrcOtherBytes(data, 60000));
+  ASSERT_EQ(digestFile(dir / "forged.sql")->crc32, digest->crc32);
+  EXPECT_FALSE(archiveHoldsWholeFile(zip, "dump.sql", dir / "forged.sql"));
+  test::writeFile(dir / "longer.sql", data + "x");
+  EXPECT_FALSE(archiveHoldsWholeFile(zip, "dump.sql", dir / "longer.sql"));
+  EXPECT_FALSE(archiveHoldsWholeFile(zip, "DUMP.SQL", dump));
+
+  // A flipped byte in the compressed data: the headers still agree, the data does not.
+  std::string bytes = test::readFile(zip);
+  bytes[bytes.size() / 2] ^= 0x55;
+  test::writeFile(dir / "bad.zip", bytes);
+  EXPECT_FALSE(archiveHoldsIntact(dir / "bad.zip", "dump.sql", digest->size, digest->crc32));
+
+  // Only a deflated entry counts.
+  const Value stored = HB_ZIPOPEN(Args{dir / "stored.zip"});
+  HB_ZIPFILECREATE(Args{stored, "dump.sql", {}, {}, {}, {}, 0});
+  HB_ZIPFILEWRITE(Args{stored, test::readFile(dump)});
+  HB_ZIPCLOSE(Args{stored});
+  EXPECT_FALSE(archiveHoldsIntact(dir / "stored.zip", "dump.sql", digest->size, digest->crc32));
+
+  // Extended archive: the newest entry of the name is the one that counts.
+  test::writeFile(dump, "newer content");
+  const auto newer = digestFile(dump);
+  ASSERT_TRUE(HB_ZIPFILE(Args{zip, dump}).logical());
+  EXPECT_TRUE(archiveHoldsIntact(zip, "dump.sql", newer->size, newer->crc32));
+  EXPECT_FALSE(archiveHoldsIntact(zip, "dump.sql", digest->size, digest->crc32));
 }
 
 // The check of an entry deflated by blocks: it inflates the blocks where the packing says they

@@ -121,9 +121,9 @@ std::optional<FileDigest> DumpPacker::finish() {
   const std::uint64_t delivered = followed_->delivered();
   followed_.reset();  // closes the dump, which Windows would not delete while it is open
   // Only an entry opened for ZIP64 sizes has room for them in its local header, and a dump still
-  // being written gave no size to decide by: one that ended that large is packed again from the
-  // finished file. Correct first; such dumps are rare enough to pay twice.
-  if (needsZip64(delivered)) return packFinishedDump(zipName_, dumpName_);
+  // being written gave no size to decide by: one that ended that large is no archive here, to be
+  // packed again from the finished file. Correct first; such dumps are rare enough to pay twice.
+  if (needsZip64(delivered)) return std::nullopt;
   return checked(zipName_, dumpName_, packed_);
 }
 

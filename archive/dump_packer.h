@@ -29,8 +29,8 @@ class DumpPacker {
   // The client has ended: reads the rest, finishes the entry and closes the archive, then reads
   // the archive back and compares it byte for byte with the dump as it stands; once. The size and
   // CRC-32 of everything read, when the archive holds exactly the dump; nothing when a read
-  // failed, the archive could not be completed, or the dump changed after it was read (pack it
-  // again then, with packFinishedDump).
+  // failed, the archive could not be completed, the dump changed after it was read or ended too
+  // large for the entry's headers (pack it again then, with packFinishedDump).
   std::optional<FileDigest> finish();
 
  private:

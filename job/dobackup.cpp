@@ -63,26 +63,32 @@ std::string dumpProblem(std::int32_t exitCode, const platform::ClaimedFile& dump
 // checked against the dump as it stands, forced to disk, and only then given its own name, so
 // that a run stopped at any moment leaves no broken file under a backup's name. Why it failed;
 // empty when the archive stands under its name.
-std::string finishArchive(BackupHost& host, const DumpNames& names,
+std::string finishArchive(BackupHost& host, const std::string& folder, const DumpNames& names,
                           std::unique_ptr<DumpPacker> packer) {
   const std::string& temporary = names.temporary;
   std::optional<FileDigest> packed = packer ? packer->finish() : std::nullopt;
   packer.reset();
   if (!packed) {
-    // Correctness before speed: a dump the client changed after it was read, or one the packer
-    // could not follow, is packed again from its start. Removed first: Windows makes no hidden
-    // file anew.
+    // Correctness before speed: a dump the client changed after it was read, one the packer
+    // could not follow, or one that ended too large for the entry it followed into, is packed
+    // again from its start. Removed first: Windows makes no hidden file anew.
     platform::deleteFile(temporary);
     packed = host.packFinished(temporary, names.sql);
     platform::setHidden(temporary, true);
   }
   if (!packed)
     return "the archive read back does not hold the dump (the folder full, or its disk failing)";
-  if (!platform::syncFile(temporary))
+  // Another program, a scanner most likely, may hold the new file for a moment.
+  if (!retried(host, [&] { return platform::syncFile(temporary); }))
     return "cannot force the archive to disk: " + platform::lastErrorText();
   // Cleared before the rename: a hidden backup would pass for none.
-  if (!platform::setHidden(temporary, false) || !platform::renameToFree(temporary, names.zip))
+  if (!retried(host, [&] {
+        return platform::setHidden(temporary, false) &&
+               platform::renameToFree(temporary, names.zip);
+      }))
     return "cannot name the archive " + names.zip + ": " + platform::lastErrorText();
+  if (!platform::syncFolder(folder))
+    return "cannot force the name " + names.zip + " to disk: " + platform::lastErrorText();
   return {};
 }
 }  // namespace
@@ -139,12 +145,14 @@ Value DOBACKUP(BackupHost& host) {
         readClock();
         buildNames();
       }
-      if (auto claimed = platform::ClaimedFile::create(CSQL)) {
+      auto claimed = platform::ClaimedFile::create(CSQL);
+      const std::string why = claimed ? std::string() : platform::lastErrorText();
+      if (claimed) {
         if (!platform::nameTaken(CZIP)) return claimed;
         claimed.reset();
         platform::deleteFile(CSQL);
       } else if (!platform::nameTaken(CSQL) && !platform::nameTaken(CZIP)) {
-        claimFailure = "cannot create " + CSQL + ": " + platform::lastErrorText();
+        claimFailure = "cannot create " + CSQL + ": " + why;
         return nullptr;  // the folder cannot take the dump at all
       }
     }
@@ -185,6 +193,9 @@ Value DOBACKUP(BackupHost& host) {
     QB_AT(frame);
     primaryFolder = OINI->Get("CONFIG", "principal.data", "");
     QB_AT(frame);
+    // A folder the dump command cannot carry, such as one with a letter the code page lacks, is
+    // not copied into the file, where it would stand mangled once the code page is mended.
+    if (!folderFitsCommand(shell, primaryFolder.text())) OINI->lAutoSet = false;
     secondaryFolder = OINI->Get("CONFIG", "secundario.data", primaryFolder);
   }
   QB_AT(frame);
@@ -220,12 +231,14 @@ Value DOBACKUP(BackupHost& host) {
   if (!problem.empty()) {
     packer.reset();
     platform::deleteFile(names.temporary);
-    if (dumpFile->stillNamed()) deleteOwn(host, CSQL);
+    if (dumpFile->stillNamed() && !deleteOwn(host, CSQL))
+      problem +=
+          "; the partial dump " + CSQL + " could not be deleted: " + platform::lastErrorText();
     QB_AT(frame);
     return fail(dumpFailed, problem);
   }
   QB_AT(frame);
-  problem = finishArchive(host, names, std::move(packer));
+  problem = finishArchive(host, folder.text(), names, std::move(packer));
   if (!problem.empty()) {
     platform::deleteFile(names.temporary);
     QB_AT(frame);
@@ -240,10 +253,13 @@ Value DOBACKUP(BackupHost& host) {
                       platform::lastErrorText());
   QB_AT(frame);
   // Gone for good, so that a power cut now cannot bring back an empty dump beside its archive.
-  if (!deleteOwn(host, CSQL) || !platform::syncFolder(folder.text())) {
+  if (!deleteOwn(host, CSQL)) {
     platform::writeDiagnostic(timestamp.text() + ": the dump " + CSQL +
                               " could not be deleted: " + platform::lastErrorText() +
                               "; a later run deletes it once it has checked the archive\n");
+  } else if (!platform::syncFolder(folder.text())) {
+    platform::writeDiagnostic(timestamp.text() + ": the deletion of the dump " + CSQL +
+                              " could not be forced to disk: " + platform::lastErrorText() + "\n");
   } else if (recorded) {
     // Old archives go only after a run that did everything it should.
     const auto keep = keepCount(OINI->Get("CONFIG", folderKey + ".keep").text());

@@ -334,9 +334,10 @@ TEST_F(BackupRun, WithoutAFolderNothingStartsAndNothingIsWritten) {
 // Leftovers of runs that were stopped, or could not delete their dump, go once they are known to
 // be nobody's and nothing is lost with them; everything else stays.
 TEST_F(BackupRun, LeftoversOfEarlierRunsGoAndNothingElse) {
-  const auto put = [&](const std::string& name, const std::string& bytes) {
+  const auto put = [&](const std::string& name, const std::string& bytes, bool hidden = true) {
     writeFile(dest_ + platform::pathSeparator() + name, bytes);
-    if (name.starts_with('.')) platform::setHidden(dest_ + platform::pathSeparator() + name, true);
+    if (name.starts_with('.'))
+      platform::setHidden(dest_ + platform::pathSeparator() + name, hidden);
   };
   const auto archiveOf = [&](const std::string& base, const std::string& dump) {
     put(base + ".sql", dump);
@@ -350,6 +351,7 @@ TEST_F(BackupRun, LeftoversOfEarlierRunsGoAndNothingElse) {
   put("resp_quolmer_2016_4_15_030000.sql", kDump);  // no archive: a stopped run's dump
   put(".resp_quolmer_2016_4_15_030000.zip.tmp", "stopped while packing");
   put(".resp_quolmer_2016_4_15_040000.zip.tmp", "its dump is gone");
+  put(".resp_quolmer_2016_4_15_050000.zip.tmp", "stopped before it was hidden", false);
   put(".resp_quolmer_2016_4_15_060000.zip.tmp.x", "not ours");
   put("resp_quolmer_2016_4_15_070000.zip.tmp", "not ours");
   const auto live = platform::ClaimedFile::create(dest_ + platform::pathSeparator() +

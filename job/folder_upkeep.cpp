@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "archive/archive_check.h"
-#include "archive/file_digest.h"
 #include "job/backup_names.h"
 #include "platform/files.h"
 
@@ -18,13 +17,13 @@ struct Found {
   std::string entry;
 };
 
-// The folder's plain files that bear one of this program's names; temporary archives are hidden,
-// the others must not be.
+// The folder's plain files that bear one of this program's names. A hidden archive or dump is
+// none; a temporary archive is one, hidden or not, since a run hides it only once it is made.
 std::vector<Found> backupFiles(const std::string& folder) {
   std::vector<Found> out;
   for (const auto& entry : platform::folderEntries(folder)) {
     const auto name = parseBackupFileName(entry.name);
-    if (entry.plain && name && entry.hidden == (name->kind == Kind::temporary))
+    if (entry.plain && name && (name->kind == Kind::temporary || !entry.hidden))
       out.push_back({*name, entry.name});
   }
   return out;
@@ -46,9 +45,7 @@ void removeLeftovers(const std::string& folder) {
     if (f.name.kind == Kind::temporary) {
       platform::deleteFile(in + f.entry);
     } else if (present(files, f.name.baseName, Kind::archive)) {
-      const auto digest = digestFile(dump);
-      if (digest &&
-          archiveHoldsIntact(in + f.name.baseName + ".zip", f.entry, digest->size, digest->crc32))
+      if (archiveHoldsWholeFile(in + f.name.baseName + ".zip", f.entry, dump))
         platform::deleteFile(dump);
     }
   }

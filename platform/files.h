@@ -58,7 +58,7 @@ bool canRead(const std::string& name);
 bool syncFile(const std::string& name);
 
 // Gives the file at `from` the name `to` in the same folder, provided no entry of any kind holds
-// `to`, and forces the change to disk before returning.
+// `to`. On Windows the change is on disk when it returns; natively syncFolder puts it there.
 bool renameToFree(const std::string& from, const std::string& to);
 
 // Forces to disk what changed in the folder's list of names (natively; the Windows file systems

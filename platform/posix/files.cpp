@@ -69,9 +69,14 @@ int openRegular(const std::string& name, int flags) {
 
 // Opens the name with the flags and forces what it names to disk; false, errno kept, when either
 // fails. Some file systems cannot sync a folder (EINVAL): their names are as durable as they make
-// them.
+// them. A folder the account may write but not read cannot be opened: then everything the system
+// holds is forced to disk.
 bool synced(const std::string& name, int flags) {
   const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | flags);
+  if (fd < 0 && (flags & O_DIRECTORY) && errno == EACCES) {
+    ::sync();
+    return true;
+  }
   if (fd < 0) return false;
   const bool done = ::fsync(fd) == 0 || ((flags & O_DIRECTORY) && errno == EINVAL);
   const int error = errno;
@@ -192,8 +197,7 @@ bool renameToFree(const std::string& from, const std::string& to) {
     if (errno != EINVAL || ::link(from.c_str(), to.c_str()) != 0) return false;
     ::unlink(from.c_str());
   }
-  const auto cut = to.find_last_of('/');
-  return syncFolder(cut == std::string::npos ? "." : cut == 0 ? "/" : to.substr(0, cut));
+  return true;
 }
 
 bool syncFolder(const std::string& folder) {

@@ -527,22 +527,22 @@ class BackupRun(unittest.TestCase):
 
     def run_on_drive_c(self, *args, secondary=None, hidden_ini=False, primary=None):
         """Runs the program installed on drive C, where names that begin with a backslash land at
-        the drive's root. Returns the folders, what appeared at the root (removed after the test),
-        and the run's exit code and times."""
-        if not host.cmd_shell:
-            self.skipTest("on /bin/sh such names land at the root of the file system")
-        where = tempfile.mkdtemp(prefix="qb_backup_", dir=host.drive_c())
+        the drive's root (natively the root of the file system, read-only for the run). Returns
+        the folders, what appeared at the root (removed after the test), and the run's exit code
+        and times."""
+        top = host.drive_c() if host.cmd_shell else "/"
+        where = tempfile.mkdtemp(prefix="qb_backup_", dir=host.drive_c() if host.cmd_shell else self.tmp)
         self.addCleanup(shutil.rmtree, where, True)
         dest = os.path.join(where, "dest")
         os.makedirs(dest)
         app = self.install(self.ini_for(dest if primary is None else primary, secondary), where)
         if hidden_ini:
             host.hide(os.path.join(app, "backup.ini"))
-        before = set(os.listdir(host.drive_c()))
+        before = set(os.listdir(top))
         run = self.run_program(app, *args)
-        made = sorted(set(os.listdir(host.drive_c())) - before)
+        made = sorted(set(os.listdir(top)) - before)
         for name in made:
-            self.addCleanup(os.remove, os.path.join(host.drive_c(), name))
+            self.addCleanup(os.remove, os.path.join(top, name))
         return app, dest, made, run
 
     def test_no_folder_writes_nothing_at_the_root(self):
@@ -553,8 +553,12 @@ class BackupRun(unittest.TestCase):
                 self.assert_failed(app, code, DUMP_FAILED.format(name))
                 self.assertEqual(made, [])
                 self.assertEqual(os.listdir(dest), [])
+                if not host.cmd_shell:  # not a dump refused by the read-only root
+                    self.assertIn(f": no folder in {name}.data of ", self.stderr)
 
     def test_hidden_settings_file_counts_as_missing(self):
+        if not host.cmd_shell:
+            self.skipTest("the hidden attribute is Windows'")
         app, dest, made, (code, _, _) = self.run_on_drive_c("1", hidden_ini=True)
         self.assertEqual(code, 1)
         self.assertEqual(read(os.path.join(app, "backup.ini")).decode(), self.ini_for(dest))
@@ -621,11 +625,10 @@ class BackupRun(unittest.TestCase):
                     self.assertEqual(self.run_program(app)[0], 0)
                     self.assertEqual([n for n in os.listdir(dest) if n.endswith(".sql")], [])
 
-    def folder_for_nobody(self):
-        """A destination folder the account nobody may write, in a scratch folder it may enter."""
-        dest = os.path.join(self.tmp, "dest")
-        os.makedirs(dest)
-        os.chmod(dest, 0o777)
+    def folder_for_nobody(self, mode=0o777):
+        """A destination folder of that mode, in a scratch folder the account nobody may enter."""
+        dest = tempfile.mkdtemp(prefix="dest", dir=self.tmp)
+        os.chmod(dest, mode)
         os.chmod(self.tmp, 0o755)
         return dest
 
@@ -648,6 +651,24 @@ class BackupRun(unittest.TestCase):
                                      "Permission denied\n$")
         self.assertEqual(os.listdir(dest), [])
         self.assertEqual(read(os.path.join(app, "backup.ini")), self.ini_for(dest).encode())
+
+    def test_destinations_nobody_may_only_read_or_only_write(self):
+        if host.cmd_shell:
+            self.skipTest("Wine runs only as the owner of its prefix")
+        # One it may not write: the system's reason. One it may not list: the archive's name still
+        # goes to disk, and the run succeeds.
+        for mode, code, said in [(0o555, 2, r"cannot create .*\.sql: Permission denied\n$"),
+                                 (0o333, 0, r"^$")]:
+            with self.subTest(mode=oct(mode)):
+                dest = self.folder_for_nobody(mode)
+                app = self.install(self.ini_for(dest), self.folder_for_nobody(0o755))
+                os.chmod(os.path.join(app, "backup.ini"), 0o666)
+                run = self.run_as_nobody(app, "canned")
+                self.assertEqual(run.returncode, code, run.stderr)
+                self.assertRegex(run.stderr, said)
+                archives = os.listdir(dest)
+                self.assertEqual(len(archives), 1 if code == 0 else 0, archives)
+                self.assert_intact_archives(dest)
 
     def test_power_cut_right_after_a_run(self):
         if host.cmd_shell:
@@ -729,6 +750,10 @@ class BackupRun(unittest.TestCase):
                     f.write(f"[CONFIG]\r\nprincipal.data={folder}\r\n".encode())
                 code, _, _ = self.run_program(app, "1")
                 self.assert_failed(app, code, DUMP_FAILED.format("principal"))
+                # The folder is not copied, mangled, into the secondary one's key.
+                self.assertEqual(read(os.path.join(app, "backup.ini")).decode(),
+                                 f"[CONFIG]\r\nprincipal.data={folder}\r\n[RESULT]\r\n"
+                                 f"lastrun={DUMP_FAILED.format('principal')}\r\n")
                 self.assertEqual(sorted(os.listdir(root)), sorted(["app", "\u0141odz", "Lodz", "?odz"]))
                 for name in ("\u0141odz", "Lodz", "?odz"):
                     self.assertEqual(os.listdir(os.path.join(root, name)), [], name)
