@@ -93,6 +93,7 @@ std::unique_ptr<DumpPacker> DumpPacker::start(const std::string& zipName,
     packer->follower_ = std::thread([packer = packer.get(), archive = std::move(archive)] {
       try {
         packer->packed_ = archive->pack(*packer->followed_);
+        packer->writeFailure_ = archive->writeFailure();
       } catch (const std::exception&) {
         // Out of memory: no digest, so the packing counts as failed.
       }
@@ -115,7 +116,7 @@ DumpPacker::~DumpPacker() {
   follower_.join();
 }
 
-std::optional<FileDigest> DumpPacker::finish() {
+PackedDump DumpPacker::finish() {
   followed_->clientEnded();
   follower_.join();
   const std::uint64_t delivered = followed_->delivered();
@@ -123,15 +124,16 @@ std::optional<FileDigest> DumpPacker::finish() {
   // Only an entry opened for ZIP64 sizes has room for them in its local header, and a dump still
   // being written gave no size to decide by: one that ended that large is no archive here, to be
   // packed again from the finished file. Correct first; such dumps are rare enough to pay twice.
-  if (needsZip64(delivered)) return std::nullopt;
-  return checked(zipName_, dumpName_, packed_);
+  if (needsZip64(delivered)) return {std::nullopt, writeFailure_};
+  return {checked(zipName_, dumpName_, packed_), writeFailure_};
 }
 
-std::optional<FileDigest> packFinishedDump(const std::string& zipName,
-                                           const std::string& dumpName) {
+PackedDump packFinishedDump(const std::string& zipName, const std::string& dumpName) {
   const auto dump = platform::InputFile::open(dumpName);
   const auto archive = dump ? OneFileArchive::create(zipName, dumpName) : nullptr;
-  return archive ? checked(zipName, dumpName, archive->pack(*dump)) : std::nullopt;
+  if (!archive) return {};
+  const auto packed = archive->pack(*dump);
+  return {checked(zipName, dumpName, packed), archive->writeFailure()};
 }
 
 }  // namespace qb

@@ -14,6 +14,14 @@
 
 namespace qb {
 
+// What packing the dump came to.
+struct PackedDump {
+  // The size and CRC-32 of everything read, when the archive holds exactly the dump.
+  std::optional<FileDigest> digest;
+  // When a write of the archive failed, the system's words for the first that did.
+  std::string writeFailure;
+};
+
 class DumpPacker {
  public:
   // Starts following dumpName (which must exist) into a new archive zipName, created or emptied,
@@ -27,11 +35,10 @@ class DumpPacker {
   DumpPacker& operator=(const DumpPacker&) = delete;
 
   // The client has ended: reads the rest, finishes the entry and closes the archive, then reads
-  // the archive back and compares it byte for byte with the dump as it stands; once. The size and
-  // CRC-32 of everything read, when the archive holds exactly the dump; nothing when a read
-  // failed, the archive could not be completed, the dump changed after it was read or ended too
-  // large for the entry's headers (pack it again then, with packFinishedDump).
-  std::optional<FileDigest> finish();
+  // the archive back and compares it byte for byte with the dump as it stands; once. No digest
+  // when a read failed, the archive could not be completed, the dump changed after it was read
+  // or ended too large for the entry's headers (pack it again then, with packFinishedDump).
+  PackedDump finish();
 
  private:
   class Followed;
@@ -40,14 +47,16 @@ class DumpPacker {
   const std::string zipName_;
   const std::string dumpName_;
   std::unique_ptr<Followed> followed_;
-  std::optional<PackedFile> packed_;  // written by the follower, read once it has been joined
+  // Written by the follower, read once it has been joined.
+  std::optional<PackedFile> packed_;
+  std::string writeFailure_;
   std::thread follower_;
 };
 
 // Packs the finished dump from its start into a new archive, as DumpPacker would have, and checks
 // it as DumpPacker::finish does: for a dump that ended too large for the followed entry's
-// headers, or whose followed archive failed its check. Nothing as for finish, or when the dump
+// headers, or whose followed archive failed its check. No digest as for finish, or when the dump
 // cannot be opened.
-std::optional<FileDigest> packFinishedDump(const std::string& zipName, const std::string& dumpName);
+PackedDump packFinishedDump(const std::string& zipName, const std::string& dumpName);
 
 }  // namespace qb

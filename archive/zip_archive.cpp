@@ -28,11 +28,12 @@ zip_fileinfo entryInfo(const EntryHeader& h) {
 std::shared_ptr<ZipArchive> ZipArchive::open(const std::string& name, int mode,
                                              std::optional<std::string>* existingComment) {
   zipcharpc comment = nullptr;
-  zlib_filefunc64_def functions = zipFileFunctions();
-  zipFile zip = zipOpen2_64(name.c_str(), mode, &comment, &functions);
-  if (!zip) return nullptr;
+  std::shared_ptr<ZipArchive> archive(new ZipArchive());
+  zlib_filefunc64_def functions = zipFileFunctions(&archive->writeFailure_);
+  archive->zip_ = zipOpen2_64(name.c_str(), mode, &comment, &functions);
+  if (!archive->zip_) return nullptr;
   if (existingComment && comment) *existingComment = std::string(comment);
-  return std::shared_ptr<ZipArchive>(new ZipArchive(zip));
+  return archive;
 }
 
 ZipArchive::~ZipArchive() {

@@ -69,9 +69,14 @@ class ZipArchive : public Collectable {
   // Writes the directory and ends the archive; the handle is empty afterwards even on failure.
   int close(const std::string* comment);
 
+  // The system's words for the first write, seek or close of the file that failed; empty while
+  // none has. The library's codes cannot say why.
+  const std::string& writeFailure() const { return writeFailure_; }
+
  private:
-  explicit ZipArchive(zipFile zip) : zip_(zip) {}
-  zipFile zip_;
+  ZipArchive() = default;
+  zipFile zip_ = nullptr;
+  std::string writeFailure_;  // the library's file functions note it here
 };
 
 }  // namespace qb

@@ -17,12 +17,53 @@ voidpf ZCALLBACK openStream(voidpf, const void* name, int mode) {
   if (!name || !stdioMode) return nullptr;
   return platform::openFileStream(static_cast<const char*>(name), stdioMode);
 }
+
+const zlib_filefunc64_def& stdioFunctions() {
+  static const zlib_filefunc64_def functions = [] {
+    zlib_filefunc64_def stdio;
+    fill_fopen64_filefunc(&stdio);
+    return stdio;
+  }();
+  return functions;
+}
+
+// Called right after the failed call, before anything else can change the last error. Later
+// failures are most often the first one's consequences.
+void noteFailure(voidpf failure) {
+  auto* text = static_cast<std::string*>(failure);
+  if (text && text->empty()) *text = platform::lastErrorText();
+}
+
+uLong ZCALLBACK writeStream(voidpf failure, voidpf stream, const void* buffer, uLong size) {
+  const zlib_filefunc64_def& stdio = stdioFunctions();
+  const uLong written = stdio.zwrite_file(stdio.opaque, stream, buffer, size);
+  if (written != size) noteFailure(failure);
+  return written;
+}
+
+long ZCALLBACK seekStream(voidpf failure, voidpf stream, ZPOS64_T offset, int origin) {
+  const zlib_filefunc64_def& stdio = stdioFunctions();
+  const long result = stdio.zseek64_file(stdio.opaque, stream, offset, origin);
+  if (result != 0) noteFailure(failure);
+  return result;
+}
+
+// Closing writes what the stream still buffers.
+int ZCALLBACK closeStream(voidpf failure, voidpf stream) {
+  const zlib_filefunc64_def& stdio = stdioFunctions();
+  const int result = stdio.zclose_file(stdio.opaque, stream);
+  if (result != 0) noteFailure(failure);
+  return result;
+}
 }  // namespace
 
-zlib_filefunc64_def zipFileFunctions() {
-  zlib_filefunc64_def functions;
-  fill_fopen64_filefunc(&functions);
+zlib_filefunc64_def zipFileFunctions(std::string* failure) {
+  zlib_filefunc64_def functions = stdioFunctions();
   functions.zopen64_file = openStream;
+  functions.zwrite_file = writeStream;
+  functions.zseek64_file = seekStream;
+  functions.zclose_file = closeStream;
+  functions.opaque = failure;
   return functions;
 }
 

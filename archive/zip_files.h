@@ -4,8 +4,13 @@
 
 #include <ioapi.h>
 
+#include <string>
+
 namespace qb {
 
-zlib_filefunc64_def zipFileFunctions();
+// Given a text, the first write, seek or close that fails leaves in it the system's words for
+// that failure, taken on the thread that met it: the writes may run on any thread, and the
+// system's last error is each thread's own.
+zlib_filefunc64_def zipFileFunctions(std::string* failure = nullptr);
 
 }  // namespace qb

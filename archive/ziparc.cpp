@@ -124,7 +124,11 @@ std::optional<PackedFile> OneFileArchive::pack(platform::InputFile& input) {
   std::vector<char> buffer(bufferSize_);
   auto packed = packFile(*archive_, fileName_, input, Packing(), buffer);
   const bool closed = archive_->close(comment_ ? &*comment_ : nullptr) == ZIP_OK;
-  return closed ? std::move(packed) : std::nullopt;
+  return closed && writeFailure().empty() ? std::move(packed) : std::nullopt;
+}
+
+const std::string& OneFileArchive::writeFailure() const {
+  return archive_->writeFailure();
 }
 
 Value HB_SETBUFFER(std::span<const Value> params) {

@@ -50,6 +50,8 @@ class OneFileArchive {
   // Packs what input gives, until a read gives nothing, as the archive's one entry, and closes
   // the archive; once. Nothing when a read failed or the archive could not be completed.
   std::optional<PackedFile> pack(platform::InputFile& input);
+  // Why the archive could not be completed, when a write of it failed: the system's words.
+  const std::string& writeFailure() const;
 
  private:
   OneFileArchive(std::shared_ptr<ZipArchive> archive, std::string fileName, std::size_t bufferSize,

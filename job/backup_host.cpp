@@ -22,7 +22,7 @@ class MachineHost : public BackupHost {
                                            const std::string& sql) override {
     return DumpPacker::start(zip, sql);
   }
-  std::optional<FileDigest> packFinished(const std::string& zip, const std::string& sql) override {
+  PackedDump packFinished(const std::string& zip, const std::string& sql) override {
     return packFinishedDump(zip, sql);
   }
   void pause(std::chrono::milliseconds time) override { std::this_thread::sleep_for(time); }

@@ -30,9 +30,8 @@ class BackupHost {
   virtual std::unique_ptr<DumpPacker> startPacking(const std::string& zip,
                                                    const std::string& sql) = 0;
   // Packs the finished dump file from its start into a new archive: its size and CRC-32 when the
-  // archive, read back, holds it exactly.
-  virtual std::optional<FileDigest> packFinished(const std::string& zip,
-                                                 const std::string& sql) = 0;
+  // archive, read back, holds it exactly; the system's words when a write of it failed.
+  virtual PackedDump packFinished(const std::string& zip, const std::string& sql) = 0;
   // Lets time pass between two tries of something another program may be holding.
   virtual void pause(std::chrono::milliseconds time) = 0;
 };

@@ -66,9 +66,9 @@ std::string dumpProblem(std::int32_t exitCode, const platform::ClaimedFile& dump
 std::string finishArchive(BackupHost& host, const std::string& folder, const DumpNames& names,
                           std::unique_ptr<DumpPacker> packer) {
   const std::string& temporary = names.temporary;
-  std::optional<FileDigest> packed = packer ? packer->finish() : std::nullopt;
+  PackedDump packed = packer ? packer->finish() : PackedDump();
   packer.reset();
-  if (!packed) {
+  if (!packed.digest) {
     // Correctness before speed: a dump the client changed after it was read, one the packer
     // could not follow, or one that ended too large for the entry it followed into, is packed
     // again from its start. Removed first: Windows makes no hidden file anew.
@@ -76,8 +76,10 @@ std::string finishArchive(BackupHost& host, const std::string& folder, const Dum
     packed = host.packFinished(temporary, names.sql);
     platform::setHidden(temporary, true);
   }
-  if (!packed)
-    return "the archive read back does not hold the dump (the folder full, or its disk failing)";
+  if (!packed.digest)
+    return packed.writeFailure.empty()
+               ? "the archive read back does not hold the dump"
+               : "cannot write the archive " + temporary + ": " + packed.writeFailure;
   // Another program, a scanner most likely, may hold the new file for a moment.
   if (!retried(host, [&] { return platform::syncFile(temporary); }))
     return "cannot force the archive to disk: " + platform::lastErrorText();

@@ -46,8 +46,7 @@ class FakeHost : public BackupHost {
   };
   std::function<std::unique_ptr<DumpPacker>(const std::string&, const std::string&)> follow =
       DumpPacker::start;
-  std::function<std::optional<FileDigest>(const std::string&, const std::string&)> packAgain =
-      packFinishedDump;
+  std::function<PackedDump(const std::string&, const std::string&)> packAgain = packFinishedDump;
   std::function<void()> duringDump = [] {};
 
   // 01:36:42 at first, a second later after each wait.
@@ -64,7 +63,7 @@ class FakeHost : public BackupHost {
                                            const std::string& sql) override {
     return follow(zip, sql);
   }
-  std::optional<FileDigest> packFinished(const std::string& zip, const std::string& sql) override {
+  PackedDump packFinished(const std::string& zip, const std::string& sql) override {
     return packAgain(zip, sql);
   }
   void pause(std::chrono::milliseconds) override { ++pauses; }
@@ -181,13 +180,13 @@ TEST_F(BackupRun, AnArchiveThatFailsItsCheckIsMadeAgainOrRecorded) {
     return std::unique_ptr<DumpPacker>();
   };
   const auto broken = [](const std::string& zip, const std::string&) {
-    writeFile(zip, "PK half an archive");  // the disk filled up
-    return std::optional<FileDigest>();
+    writeFile(zip, "PK half an archive");  // what a failing disk kept
+    return PackedDump();
   };
   const std::string changed = "#" + kDump.substr(1);
   struct Case {
     std::function<std::unique_ptr<DumpPacker>(const std::string&, const std::string&)> follow;
-    std::function<std::optional<FileDigest>(const std::string&, const std::string&)> packAgain;
+    std::function<PackedDump(const std::string&, const std::string&)> packAgain;
     bool rewritten;  // the client changes its first byte once it has written the dump
     bool made;
   };

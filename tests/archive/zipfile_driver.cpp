@@ -31,11 +31,11 @@ std::optional<qb::FileDigest> follow(const std::string& zip, const std::string& 
   std::fflush(stdout);
   while (std::fgetc(stdin) != EOF) {
   }
-  auto digest = packer->finish();
+  auto digest = packer->finish().digest;
   packer.reset();
   // As the run does with a dump that ended too large for the entry it followed into.
   if (!digest && qb::needsZip64(std::filesystem::file_size(file)))
-    digest = qb::packFinishedDump(zip, file);
+    digest = qb::packFinishedDump(zip, file).digest;
   return digest;
 }
 }  // namespace

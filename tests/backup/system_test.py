@@ -670,6 +670,26 @@ class BackupRun(unittest.TestCase):
                 self.assertEqual(len(archives), 1 if code == 0 else 0, archives)
                 self.assert_intact_archives(dest)
 
+    def test_destination_with_room_for_the_dump_alone(self):
+        if host.cmd_shell:
+            self.skipTest("natively: a file system of one page")
+        # The client writes the dump in one go into the only page; the archive's first write to
+        # disk, after the client ended, is what fails, and the reason is the system's.
+        dest = os.path.join(self.tmp, "dest")
+        os.makedirs(dest)
+        subprocess.run(["mount", "-t", "tmpfs", "-o", "size=4k", "qb-full", dest], check=True)
+        self.addCleanup(subprocess.run, ["umount", dest])
+        app = self.install(self.ini_for(dest))
+        # The mount lives in this namespace only, so the run is not confined to another.
+        run = subprocess.run([os.path.join(app, host.program_name), "1"], cwd=app,
+                             env=self.client_env(), capture_output=True, text=True)
+        self.assertEqual(run.returncode, 2)
+        status = ZIP_FAILED.format("principal")
+        self.assertEqual(lastrun(os.path.join(app, "backup.ini")), status)
+        (dump,) = os.listdir(dest)  # kept, as after any archive that failed
+        self.assertEqual(run.stderr, f"{status}: cannot write the archive {dest}/.{dump[:-4]}.zip.tmp: "
+                                     "No space left on device\n")
+
     def test_power_cut_right_after_a_run(self):
         if host.cmd_shell:
             self.skipTest("natively: an ext4 file system stopped without writing its journal")
