@@ -594,14 +594,15 @@ class BackupRun(unittest.TestCase):
         self.assert_intact_archives(dest)
 
     def test_held_settings_file_and_dump(self):
-        # Another program holding backup.ini or the dump for a moment only delays the run; one that
-        # holds it for good makes the run say so, and never lets it take the file for empty.
+        # Another program holding backup.ini, the dump or the new archive for a moment only delays
+        # the run; one that holds it for good makes the run say so, and never lets it take the
+        # file for empty.
         if not host.cmd_shell:
             self.skipTest("Windows' sharing modes; natively see the unreadable settings file")
         before = "2016-4-16 01:36:42"
         cases = [("backup.ini", "none", 1500, 0), ("backup.ini", "none", 12000, 2),
                  ("backup.ini", "read", 12000, 2), ("*.sql", "read", 1500, 0),
-                 ("*.sql", "read", 12000, 0)]
+                 ("*.sql", "read", 12000, 0), (".*.zip.tmp", "read", 2500, 0)]
         for held, sharing, ms, expected in cases:
             with self.subTest(held=held, sharing=sharing, ms=ms):
                 root = tempfile.mkdtemp(dir=self.tmp)
