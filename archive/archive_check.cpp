@@ -43,16 +43,15 @@ bool locateLast(unzFile archive, const std::string& entryName) {
   return found && unzGoToFilePos64(archive, &last) == UNZ_OK;
 }
 
-// Inflates the current entry's deflate stream to its end. The stream is read raw and inflated
-// here, so the count does not depend on the size the library believes the entry has. With a
-// file, what it gives must be that file's bytes as well.
-bool inflatesTo(unzFile archive, std::uint64_t size, std::uint32_t crc,
-                platform::InputFile* file = nullptr) {
+// Inflates the current entry's deflate stream to its end, which must give the file's bytes, size
+// bytes with that CRC-32. The stream is read raw and inflated here, so the count does not depend
+// on the size the library believes the entry has.
+bool inflatesTo(unzFile archive, platform::InputFile& file, std::uint64_t size, std::uint32_t crc) {
   int method = 0, level = 0;
   if (unzOpenCurrentFile2(archive, &method, &level, 1) != UNZ_OK) return false;
   z_stream stream{};
   int status = inflateInit2(&stream, -MAX_WBITS);
-  std::vector<Bytef> in(65536), out(65536), expected(file ? out.size() : 0);
+  std::vector<Bytef> in(65536), out(65536), expected(out.size());
   std::uint64_t total = 0;
   uLong computed = crc32(0L, Z_NULL, 0);
   bool same = true;
@@ -69,9 +68,8 @@ bool inflatesTo(unzFile archive, std::uint64_t size, std::uint32_t crc,
     const auto produced = static_cast<uInt>(out.size() - stream.avail_out);
     total += produced;
     computed = crc32(computed, out.data(), produced);
-    same =
-        !file || (file->readFully(reinterpret_cast<char*>(expected.data()), produced) == produced &&
-                  std::equal(out.begin(), out.begin() + produced, expected.begin()));
+    same = file.readFully(reinterpret_cast<char*>(expected.data()), produced) == produced &&
+           std::equal(out.begin(), out.begin() + produced, expected.begin());
   }
   inflateEnd(&stream);
   unzCloseCurrentFile(archive);
@@ -188,19 +186,13 @@ class BlockCheck {
 };
 }  // namespace
 
-bool archiveHoldsIntact(const std::string& zipName, const std::string& entryName,
-                        std::uint64_t size, std::uint32_t crc32) {
-  const Unzip archive = openRecorded(zipName, entryName, size, crc32);
-  return archive && inflatesTo(archive.get(), size, crc32);
-}
-
 bool archiveHoldsWholeFile(const std::string& zipName, const std::string& entryName,
                            const std::string& fileName) {
   const auto file = platform::InputFile::open(fileName);
   unz_file_info64 info{};
   const Unzip archive = file ? openLast(zipName, entryName, info) : nullptr;
   return archive && sizeRecorded(info, file->size()) &&
-         inflatesTo(archive.get(), file->size(), static_cast<std::uint32_t>(info.crc), file.get());
+         inflatesTo(archive.get(), *file, file->size(), static_cast<std::uint32_t>(info.crc));
 }
 
 bool archiveHoldsFile(const std::string& zipName, const std::string& entryName,

@@ -7,22 +7,17 @@
 
 namespace qb {
 
-// True when the archive opens, its last entry named entryName is deflated and records the
-// given size and CRC-32, and inflating it to its end yields exactly size bytes with that CRC-32.
-bool archiveHoldsIntact(const std::string& zipName, const std::string& entryName,
-                        std::uint64_t size, std::uint32_t crc32);
-
 // True when the archive opens, its last entry named entryName is deflated and records the file's
 // size, and inflating it to its end yields, byte for byte, the file's bytes as they stand now,
-// with the CRC-32 the entry records. For an archive whose packing this run did not see.
+// with the CRC-32 the entry records.
 bool archiveHoldsWholeFile(const std::string& zipName, const std::string& entryName,
                            const std::string& fileName);
 
-// As archiveHoldsIntact for an entry the workers deflated, and the inflated bytes are, byte for
-// byte, all the bytes the file holds as it stands now: a file changed after it was packed fails,
-// wherever the change lies. blockEnds says where each block's deflated bytes end in the entry's
-// data, as the packing wrote them; the blocks are inflated and compared on the worker threads at
-// once.
+// The same for an entry the workers deflated, whose packing read size bytes with that CRC-32: the
+// entry must record them, and the file must hold exactly those bytes now, so a file changed after
+// it was packed fails, wherever the change lies. blockEnds says where each block's deflated bytes
+// end in the entry's data, as the packing wrote them; the blocks are inflated and compared on the
+// worker threads at once.
 bool archiveHoldsFile(const std::string& zipName, const std::string& entryName,
                       const std::string& fileName, std::uint64_t size, std::uint32_t crc32,
                       std::span<const std::uint64_t> blockEnds);

@@ -18,15 +18,14 @@
 #include "archive/archive_check.h"
 #include "archive/deflate_threads.h"
 #include "archive/dump_packer.h"
-#include "archive/file_digest.h"
 #include "archive/file_names.h"
 #include "archive/zip_archive.h"
 #include "archive/ziparc.h"
 
 namespace {
-std::optional<qb::FileDigest> follow(const std::string& zip, const std::string& file) {
+bool follow(const std::string& zip, const std::string& file) {
   auto packer = qb::DumpPacker::start(zip, file);
-  if (!packer) return std::nullopt;
+  if (!packer) return false;
   std::printf("following\n");
   std::fflush(stdout);
   while (std::fgetc(stdin) != EOF) {
@@ -36,7 +35,7 @@ std::optional<qb::FileDigest> follow(const std::string& zip, const std::string& 
   // As the run does with a dump that ended too large for the entry it followed into.
   if (!digest && qb::needsZip64(std::filesystem::file_size(file)))
     digest = qb::packFinishedDump(zip, file).digest;
-  return digest;
+  return digest.has_value();
 }
 }  // namespace
 
@@ -60,20 +59,12 @@ int main(int argc, char** argv) {
   }
   const std::string& zip = names[0];
   const std::string& file = names[1];
-  std::optional<qb::FileDigest> digest;
-  if (following) {
-    digest = follow(zip, file);
-    if (!digest) return 1;
-  } else {
-    digest = check ? qb::digestFile(file) : std::nullopt;
-    const std::vector<qb::Value> params{zip, file};
-    if (!qb::HB_ZIPFILE(params).logical()) return 1;
-  }
+  const std::vector<qb::Value> params{zip, file};
+  if (following ? !follow(zip, file) : !qb::HB_ZIPFILE(params).logical()) return 1;
   if (!check) return 0;
   const auto parts = qb::HB_FNAMESPLIT(file);
   const bool intact =
-      digest && qb::archiveHoldsIntact(zip, qb::HB_FNAMEMERGE("", parts.name, parts.extension, ""),
-                                       digest->size, digest->crc32);
+      qb::archiveHoldsWholeFile(zip, qb::HB_FNAMEMERGE("", parts.name, parts.extension, ""), file);
   std::printf("%s\n", intact ? "intact" : "damaged");
   return intact ? 0 : 3;
 }
