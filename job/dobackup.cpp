@@ -147,13 +147,14 @@ Value DOBACKUP(BackupHost& host) {
         readClock();
         buildNames();
       }
-      auto claimed = platform::ClaimedFile::create(CSQL);
-      const std::string why = claimed ? std::string() : platform::lastErrorText();
-      if (claimed) {
+      if (auto claimed = platform::ClaimedFile::create(CSQL)) {
         if (!platform::nameTaken(CZIP)) return claimed;
         claimed.reset();
         platform::deleteFile(CSQL);
-      } else if (!platform::nameTaken(CSQL) && !platform::nameTaken(CZIP)) {
+        continue;
+      }
+      const std::string why = platform::lastErrorText();  // before the tests below change it
+      if (!platform::nameTaken(CSQL) && !platform::nameTaken(CZIP)) {
         claimFailure = "cannot create " + CSQL + ": " + why;
         return nullptr;  // the folder cannot take the dump at all
       }
