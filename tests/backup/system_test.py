@@ -7,6 +7,7 @@ Wine prefix, the program started as `wine quolmerBackup.exe ...` (through script
 picks the Wine this machine runs).
 """
 import argparse
+import contextlib
 import ctypes
 import datetime
 import fcntl
@@ -578,15 +579,26 @@ class BackupRun(unittest.TestCase):
         whole = time.time()
         code, _, _ = self.run_program(app, mode=mode)
         whole = time.time() - whole
+        tags = []
         for i in range(1, kills + 1):
-            tag = uuid.uuid4().hex
-            run = host.start(app, [], self.client_env(mode, QB_DUMP_TAG=tag))
+            tags.append(uuid.uuid4().hex)
+            run = host.start(app, [], self.client_env(mode, QB_DUMP_TAG=tags[-1]))
             time.sleep(whole * i / (kills + 1))
             run.kill()
             run.wait()
-            for pid, _ in tagged_processes(tag):
+            for pid, _ in tagged_processes(tags[-1]):
                 os.kill(pid, signal.SIGKILL)
             self.assert_intact_archives(dest)
+        # A client Wine was still starting for a killed run would hold its dump, which keeps the
+        # next run off that run's temporary archive: none may be left.
+        quiet = 0
+        while quiet < 3:
+            live = [pid for tag in tags for pid, _ in tagged_processes(tag)]
+            for pid in live:
+                with contextlib.suppress(ProcessLookupError):
+                    os.kill(pid, signal.SIGKILL)
+            quiet = 0 if live else quiet + 1
+            time.sleep(0.2)
         leftovers = [n for n in os.listdir(dest) if n.endswith(".tmp")]
         code, started, ended = self.run_program(app)
         self.assertEqual(code, 0)
