@@ -15,17 +15,21 @@ for %%i in ("%folder%") do set "folder=%%~fi"
 if "%folder:~-1%"=="\" set "folder=%folder:~0,-1%"
 set "source=%~dp0"
 set "files=quolmerBackup.exe README.txt backup.ini.sample quolmerBackup-principal.xml quolmerBackup-secundario.xml uninstall.cmd"
+rem All an earlier install (in place: the unpacked folder itself), its runs and uninstall.cmd may
+rem have left in the folder.
+set "ours=%files% install.cmd backup.ini Error.log"
 if not defined account goto usage
 if "%folder:~1%"==":" goto drive_root
 
-rem Only an administrator may see the sessions: the usual test for one.
-net session >nul 2>&1
+rem Only an elevated administrator may list the file system's filters: a test for one that, unlike
+rem listing the sessions, works without the Server service.
+fltmc >nul 2>&1
 if errorlevel 1 goto not_admin
 
-rem The folder's permissions pass on to all it holds: it must be new, empty or an earlier install.
-set "other="
+rem The folder's permissions pass on to all it holds: it must hold nothing but what an earlier
+rem install left, whoever made it.
 set "failed="
-if exist "%folder%\" if not exist "%folder%\quolmerBackup.exe" for /f "delims=" %%e in ('dir /b /a "%folder%" 2^>nul') do set "other=%%e"
+call :other_files
 if defined other goto not_ours
 
 echo Installing quolmerBackup into "%folder%", its tasks running as "%account%".
@@ -37,14 +41,19 @@ if not exist "%folder%\" (
   if not exist "%folder%\" goto failed
   echo   made the folder
 )
-rem No entry of its own survives, such as one for Everyone that the files would inherit; then the
-rem groups by their SIDs, whose names change with the language of Windows: Administrators
-rem S-1-5-32-544, SYSTEM S-1-5-18, Users S-1-5-32-545.
+rem Resetting the folder gives it for a moment the permissions of the folder above: the files
+rem already there are first given their final ones of their own, so that they take none of those.
+for %%f in (%ours%) do if exist "%folder%\%%f" call :close %%f
+if defined failed goto failed
+rem An owner may change permissions: Administrators first. Then no entry of its own survives, such
+rem as one for Everyone that the files would inherit; then the groups by their SIDs, whose names
+rem change with the language of Windows: Administrators S-1-5-32-544, SYSTEM S-1-5-18, Users
+rem S-1-5-32-545.
+icacls "%folder%" /setowner "*S-1-5-32-544" >nul
+if errorlevel 1 goto failed
 icacls "%folder%" /reset >nul
 if errorlevel 1 goto failed
 icacls "%folder%" /inheritance:r /grant:r "*S-1-5-32-544:(OI)(CI)F" "*S-1-5-18:(OI)(CI)F" "*S-1-5-32-545:(OI)(CI)RX" >nul
-if errorlevel 1 goto failed
-icacls "%folder%" /setowner "*S-1-5-32-544" >nul
 if errorlevel 1 goto failed
 rem Run from the installed folder, there is nothing to copy: a file copied onto itself fails.
 if /i "%source%"=="%folder%\" goto copied
@@ -63,9 +72,13 @@ if exist "%folder%\backup.ini" (
   echo   made backup.ini from backup.ini.sample: set the destination folders in it
 )
 rem The program's files take the folder's permissions alone, and an owner, who could change them,
-rem that is no other user. What else the folder holds, such as backups, keeps its own.
-for %%f in (%files% backup.ini) do call :own %%f
+rem that is no other user.
+for %%f in (%ours%) do if exist "%folder%\%%f" call :own %%f
 if defined failed goto failed
+rem Since the folder took its permissions nobody else can add to it; what came in the moment
+rem before is not the program's.
+call :other_files
+if defined other goto appeared
 echo   only Administrators and SYSTEM may change the folder; Users may read and run it
 icacls "%folder%\backup.ini" /grant "%account%:M" >nul
 if errorlevel 1 goto failed
@@ -79,14 +92,39 @@ if errorlevel 1 goto failed
 echo Done. Set the destination folders in "%folder%\backup.ini".
 exit /b 0
 
-rem The shipped task definitions name C:\quolmerBackup. PowerShell puts the folder in their place,
-rem escaped for XML, and writes them back in UTF-16 as the Task Scheduler reads them; the folder
-rem goes through the environment, so that no quoting stands in its way.
+rem The shipped task definitions name C:\quolmerBackup. PowerShell puts the folder in its place
+rem where that is a whole folder name (an install in place meets its own definitions again, and
+rem C:\quolmerBackup2 begins with it), escaped for XML, and writes them back in UTF-16 as the Task
+rem Scheduler reads them; the folder goes through the environment, so that no quoting stands in
+rem its way.
 :definitions_for_folder
 set "QB_FOLDER=%folder%"
-powershell -NoProfile -NonInteractive -Command "foreach ($d in 'principal', 'secundario') { $f = Join-Path $env:QB_FOLDER ('quolmerBackup-' + $d + '.xml'); $t = [IO.File]::ReadAllText($f).Replace('C:\quolmerBackup', [Security.SecurityElement]::Escape($env:QB_FOLDER)); [IO.File]::WriteAllText($f, $t, [Text.Encoding]::Unicode) }"
+powershell -NoProfile -NonInteractive -Command "$e = [Security.SecurityElement]::Escape($env:QB_FOLDER); foreach ($d in 'principal', 'secundario') { $f = Join-Path $env:QB_FOLDER ('quolmerBackup-' + $d + '.xml'); $t = [IO.File]::ReadAllText($f).Replace('>C:\quolmerBackup\', '>' + $e + '\').Replace('>C:\quolmerBackup<', '>' + $e + '<'); [IO.File]::WriteAllText($f, $t, [Text.Encoding]::Unicode) }"
 if errorlevel 1 exit /b 1
 echo   wrote the task definitions for "%folder%"
+exit /b 0
+
+rem Sets "other" to a file or folder in the folder that no install leaves there.
+:other_files
+set "other="
+if exist "%folder%\" for /f "eol=: delims=" %%e in ('dir /b /a "%folder%" 2^>nul') do (
+  set "entry=%%e"
+  call :other_file
+)
+exit /b 0
+
+:other_file
+set "known="
+for %%f in (%ours%) do if /i "%%f"=="%entry%" set "known=1"
+if not defined known set "other=%entry%"
+exit /b 0
+
+rem The file %1 with the folder's final permissions as its own, and Administrators its owner.
+:close
+icacls "%folder%\%1" /setowner "*S-1-5-32-544" >nul
+if errorlevel 1 set "failed=1"
+icacls "%folder%\%1" /inheritance:r /grant:r "*S-1-5-32-544:F" "*S-1-5-18:F" "*S-1-5-32-545:RX" >nul
+if errorlevel 1 set "failed=1"
 exit /b 0
 
 rem The folder's permissions alone for the file %1, and Administrators its owner.
@@ -118,9 +156,14 @@ echo %folder%\quolmerBackup. Nothing was changed.
 exit /b 1
 
 :not_ours
-echo install.cmd: "%folder%" holds other files ("%other%" among them) and no earlier install of
-echo quolmerBackup, and the program's permissions would pass on to them: give a new or empty
+echo install.cmd: "%folder%" holds other files than an install of quolmerBackup ("%other%"
+echo among them), and the program's permissions would pass on to them: give a new or empty
 echo folder. Nothing was changed.
+exit /b 1
+
+:appeared
+echo install.cmd: "%other%" appeared in "%folder%" while its permissions were set: whoever put it
+echo there could change it. Delete it and run install.cmd again.
 exit /b 1
 
 :not_admin

@@ -1,20 +1,24 @@
 @echo off
 rem Removes quolmerBackup's scheduled tasks and program. From a command prompt opened as
 rem administrator:   uninstall.cmd [FOLDER]
-rem Without FOLDER, the copy that install.cmd left in the program's folder removes that folder,
+rem Without FOLDER, the copy in an installed folder (one holding backup.ini) removes that folder,
 rem and the one in the unpacked package, beside install.cmd, removes C:\quolmerBackup.
 rem backup.ini (the folders and the last status), Error.log and every backup stay.
 setlocal EnableExtensions DisableDelayedExpansion
 set "folder=%~1"
-if not defined folder if exist "%~dp0install.cmd" set "folder=C:\quolmerBackup"
+if not defined folder if exist "%~dp0install.cmd" if not exist "%~dp0backup.ini" set "folder=C:\quolmerBackup"
 if not defined folder set "folder=%~dp0"
 rem A full path without a trailing backslash, as install.cmd makes it.
 for %%i in ("%folder%") do set "folder=%%~fi"
 if "%folder:~-1%"=="\" set "folder=%folder:~0,-1%"
 set "failed="
 
-net session >nul 2>&1
+rem Only an elevated administrator may list the file system's filters.
+fltmc >nul 2>&1
 if errorlevel 1 goto not_admin
+rem The program's file names are common ones: nothing goes where the program is not.
+if "%folder:~1%"==":" goto no_install
+if not exist "%folder%\quolmerBackup.exe" if not exist "%folder%\uninstall.cmd" goto no_install
 
 echo Removing quolmerBackup from "%folder%".
 rem Each step is checked by the error level it leaves, outside loops: some versions of cmd, Wine's
@@ -46,6 +50,10 @@ exit /b 0
 :not_admin
 echo uninstall.cmd: run it from a command prompt opened as administrator (Command Prompt, right
 echo click, "Run as administrator"). Nothing was changed.
+exit /b 1
+
+:no_install
+echo uninstall.cmd: "%folder%\" holds no install of quolmerBackup. Nothing was changed.
 exit /b 1
 
 :failed

@@ -1,7 +1,7 @@
 // Stands in, in the install scripts' test, for a Windows command that Wine lacks or cannot run as
 // Windows does: appends its own name and the arguments cmd gave it, as one line, to the file
 // QB_COMMAND_LOG, and ends with the exit code in QB_COMMAND_EXIT_<NAME> (0 when unset). Copied as
-// net.exe, icacls.exe, schtasks.exe and powershell.exe into a folder that comes first in PATH.
+// fltmc.exe, icacls.exe, schtasks.exe and powershell.exe into a folder that comes first in PATH.
 #include <windows.h>
 
 #include <cctype>
@@ -32,7 +32,7 @@ int main() {
   const char* log = std::getenv("QB_COMMAND_LOG");
   FILE* f = log ? std::fopen(log, "ab") : nullptr;
   if (!f) return 99;
-  std::fprintf(f, "%s %s\n", name.c_str(), rest.c_str());
+  std::fprintf(f, "%s%s%s\n", name.c_str(), rest.empty() ? "" : " ", rest.c_str());
   std::fclose(f);
   const char* code = std::getenv(("QB_COMMAND_EXIT_" + upper).c_str());
   return code ? std::atoi(code) : 0;

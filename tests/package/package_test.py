@@ -160,26 +160,28 @@ class Windows(Installed):
     def test_install_and_uninstall_scripts(self):
         # The administrator test, the permissions, the tasks with an account and PowerShell.
         self.stubs = self.folder("stubs")
-        for command in ["net", "icacls", "schtasks", "powershell"]:
+        for command in ["fltmc", "icacls", "schtasks", "powershell"]:
             shutil.copy(opts.command_log, os.path.join(self.stubs, command + ".exe"))
         log = os.path.join(self.folder("log"), "commands.log")
         target = os.path.join(self.folder("target"), "Mis Programas")
         where, account = host.folder_value(target), "MYPC\\backup"
 
-        run, lines = self.script("install.cmd", account, where, log=log, net=2)
+        run, lines = self.script("install.cmd", account, where, log=log, fltmc=2)
         self.assertEqual(run.returncode, 1)
         self.assertIn("run it from a command prompt opened as administrator", run.stdout)
-        self.assertEqual(lines, ["net session"])
+        self.assertEqual(lines, ["fltmc"])
         self.assertFalse(os.path.exists(target))
 
-        # A folder that holds something else: its files would take the program's permissions.
+        # A folder that holds something else, beside a program of that name anyone may have put
+        # there: its files would take the program's permissions, and keep their owner.
         other = self.folder("other")
-        with open(os.path.join(other, "data.txt"), "w"):
-            pass
+        for name in ["quolmerBackup.exe", "data.txt"]:
+            with open(os.path.join(other, name), "w"):
+                pass
         run, lines = self.script("install.cmd", account, host.folder_value(other), log=log)
         self.assertEqual(run.returncode, 1)
-        self.assertIn('holds other files ("data.txt" among them)', run.stdout)
-        self.assertEqual(lines, ["net session"])
+        self.assertIn('than an install of quolmerBackup ("data.txt"', run.stdout)
+        self.assertEqual(lines, ["fltmc"])
 
         # The folder with a trailing backslash, as users type it; a registration that fails stops
         # the script before the next.
@@ -193,21 +195,31 @@ class Windows(Installed):
         self.assertEqual(lines[-1], register[0])
         run, lines = self.script("install.cmd", account, where + "\\", log=log)
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
-        self.assertEqual(lines, [
-            "net session",
+        folder_steps = [
+            f'icacls "{where}" /setowner "*S-1-5-32-544"',
             f'icacls "{where}" /reset',
             f'icacls "{where}" /inheritance:r /grant:r "*S-1-5-32-544:(OI)(CI)F" '
-            '"*S-1-5-18:(OI)(CI)F" "*S-1-5-32-545:(OI)(CI)RX"',
-            f'icacls "{where}" /setowner "*S-1-5-32-544"'] + [
-            line for name in files + ["backup.ini"]
-            for line in [f'icacls "{where}\\{name}" /reset',
-                         f'icacls "{where}\\{name}" /setowner "*S-1-5-32-544"']] + [
+            '"*S-1-5-18:(OI)(CI)F" "*S-1-5-32-545:(OI)(CI)RX"']
+
+        def own(names):
+            return [line for name in names
+                    for line in [f'icacls "{where}\\{name}" /reset',
+                                 f'icacls "{where}\\{name}" /setowner "*S-1-5-32-544"']]
+
+        # What the stopped run left takes its final permissions before the folder's are reset,
+        # which for a moment are those of the folder above.
+        closed = [line for name in files + ["backup.ini"]
+                  for line in [f'icacls "{where}\\{name}" /setowner "*S-1-5-32-544"',
+                               f'icacls "{where}\\{name}" /inheritance:r /grant:r '
+                               '"*S-1-5-32-544:F" "*S-1-5-18:F" "*S-1-5-32-545:RX"']]
+        self.assertEqual(lines, ["fltmc"] + closed + folder_steps + own(files + ["backup.ini"]) + [
             f'icacls "{where}\\backup.ini" /grant "{account}:M"',
             # Another folder than C:\quolmerBackup: the definitions are rewritten for it first.
-            "powershell -NoProfile -NonInteractive -Command \"foreach ($d in 'principal', "
+            "powershell -NoProfile -NonInteractive -Command \"$e = "
+            "[Security.SecurityElement]::Escape($env:QB_FOLDER); foreach ($d in 'principal', "
             "'secundario') { $f = Join-Path $env:QB_FOLDER ('quolmerBackup-' + $d + '.xml'); "
-            "$t = [IO.File]::ReadAllText($f).Replace('C:\\quolmerBackup', "
-            "[Security.SecurityElement]::Escape($env:QB_FOLDER)); [IO.File]::WriteAllText($f, $t, "
+            "$t = [IO.File]::ReadAllText($f).Replace('>C:\\quolmerBackup\\', '>' + $e + '\\')"
+            ".Replace('>C:\\quolmerBackup<', '>' + $e + '<'); [IO.File]::WriteAllText($f, $t, "
             "[Text.Encoding]::Unicode) }\""] + register)
         copied = [n for n in self.names if n != "install.cmd"]
         self.assertEqual(sorted(os.listdir(target)), sorted(copied + ["backup.ini"]))
@@ -225,15 +237,39 @@ class Windows(Installed):
         self.assertIn("kept backup.ini", run.stdout)
         self.assertEqual(read(ini), settings)
 
-        # The installed copy, as a user runs it, removes its own folder; it goes last.
+        # The installed copy, as a user runs it, removes its own folder; it goes last. A run's
+        # report stays, and the folder takes the program again.
+        with open(os.path.join(target, "Error.log"), "w"):
+            pass
+        uninstalled = ["fltmc"] + [line for d in ["principal", "secundario"]
+                                   for line in [f"schtasks /Query /TN quolmerBackup-{d}",
+                                                f"schtasks /Delete /TN quolmerBackup-{d} /F"]]
         run, lines = self.script("uninstall.cmd", log=log, where=target)
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
-        self.assertEqual(lines, ["net session"] + [
-            line for d in ["principal", "secundario"]
-            for line in [f"schtasks /Query /TN quolmerBackup-{d}",
-                         f"schtasks /Delete /TN quolmerBackup-{d} /F"]])
-        self.assertEqual(os.listdir(target), ["backup.ini"])
+        self.assertEqual(lines, uninstalled)
+        self.assertEqual(sorted(os.listdir(target)), ["Error.log", "backup.ini"])
         self.assertEqual(read(ini), settings)
+        run, lines = self.script("install.cmd", account, where, log=log)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertIn("kept backup.ini", run.stdout)
+        self.assertIn(f'icacls "{where}\\Error.log" /reset', lines)
+
+        # The copy in the unpacked zip removes C:\quolmerBackup, and nothing where that holds no
+        # program; the copy in a folder installed in place removes that folder's.
+        in_place = os.path.join(self.folder("in place"), "quolmerBackup")
+        shutil.copytree(self.app, in_place, ignore=shutil.ignore_patterns("backup.ini"))
+        self.assertFalse(os.path.exists(os.path.join(host.drive_c(), "quolmerBackup")))
+        run, lines = self.script("uninstall.cmd", log=log, where=in_place)
+        self.assertEqual(run.returncode, 1)
+        self.assertIn('"C:\\quolmerBackup\\" holds no install of quolmerBackup', run.stdout)
+        self.assertEqual(lines, ["fltmc"])
+        run, _ = self.script("install.cmd", account, host.folder_value(in_place), log=log,
+                             where=in_place)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        run, lines = self.script("uninstall.cmd", log=log, where=in_place)
+        self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
+        self.assertEqual(lines, uninstalled)
+        self.assertEqual(sorted(os.listdir(in_place)), ["backup.ini", "install.cmd"])
 
     def test_one_gui_executable_with_system_imports(self):
         kind = subprocess.run(["file", "-b", self.exe], capture_output=True, text=True).stdout
