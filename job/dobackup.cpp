@@ -1,5 +1,6 @@
 #include "job/dobackup.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -9,6 +10,7 @@
 #include "job/job_state.h"
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/profile.h"
 #include "runtime/error.h"
 #include "runtime/frames.h"
 #include "runtime/quit.h"
@@ -35,6 +37,16 @@ bool recordStatus(BackupHost& host, const std::shared_ptr<TIni>& OINI, const std
     while (true) raiseError(error);  // only a retry comes back
   }
   return retried(host, [&] { return OINI->Set("RESULT", "lastrun", status).logical(); });
+}
+
+// Settings another program holds for a moment are not empty ones: the reads are made again. False
+// when the file stays unreadable, so that nobody guesses where the backup should go.
+bool settingsRead(BackupHost& host, const std::function<void()>& reads) {
+  return retried(host, [&] {
+    const unsigned failures = platform::failedProfileReads();
+    reads();
+    return platform::failedProfileReads() == failures;
+  });
 }
 
 // A scheduler reads the exit code, a person the line on standard error.
@@ -182,24 +194,22 @@ Value DOBACKUP(BackupHost& host) {
   secondaryFolder = "";
   QB_AT(frame);
   if (platform::fileExists(iniName)) {
-    // A settings file another program holds is not an empty one: wait for it, or give up without
-    // guessing where the backup should go.
-    if (!retried(host, [&] { return platform::canRead(iniName); })) {
+    QB_AT(frame);
+    OINI = TIni::New(iniName);
+    QB_AT(frame);
+    const bool read = settingsRead(host, [&] {
+      previousStatus = OINI->Get("RESULT", "lastrun", "");
+      primaryFolder = OINI->Get("CONFIG", "principal.data", "");
+      // A folder the dump command cannot carry, such as one with a letter the code page lacks, is
+      // not copied into the file, where it would stand mangled once the code page is mended.
+      if (!folderFitsCommand(shell, primaryFolder.text())) OINI->lAutoSet = false;
+      secondaryFolder = OINI->Get("CONFIG", "secundario.data", primaryFolder);
+    });
+    if (!read) {
       endWithoutSuccess("No backup made and nothing recorded: cannot read " + iniName + ": " +
                         platform::lastErrorText());
       return false;
     }
-    QB_AT(frame);
-    OINI = TIni::New(iniName);
-    QB_AT(frame);
-    previousStatus = OINI->Get("RESULT", "lastrun", "");
-    QB_AT(frame);
-    primaryFolder = OINI->Get("CONFIG", "principal.data", "");
-    QB_AT(frame);
-    // A folder the dump command cannot carry, such as one with a letter the code page lacks, is
-    // not copied into the file, where it would stand mangled once the code page is mended.
-    if (!folderFitsCommand(shell, primaryFolder.text())) OINI->lAutoSet = false;
-    secondaryFolder = OINI->Get("CONFIG", "secundario.data", primaryFolder);
   }
   QB_AT(frame);
   buildNames();
@@ -265,8 +275,11 @@ Value DOBACKUP(BackupHost& host) {
                               " could not be forced to disk: " + platform::lastErrorText() + "\n");
   } else if (recorded) {
     // Old archives go only after a run that did everything it should.
-    const auto keep = keepCount(OINI->Get("CONFIG", folderKey + ".keep").text());
-    if (keep) pruneArchives(folder.text(), *keep, baseName.text() + ".zip");
+    std::optional<std::size_t> keep;
+    if (settingsRead(host,
+                     [&] { keep = keepCount(OINI->Get("CONFIG", folderKey + ".keep").text()); }) &&
+        keep)
+      pruneArchives(folder.text(), *keep, baseName.text() + ".zip");
   }
   return {};
 }

@@ -37,7 +37,6 @@ using test::writeFile;
 class FakeHost : public BackupHost {
  public:
   int waits = 0;
-  int pauses = 0;
   std::vector<std::string> commands;
   std::function<std::int32_t(const std::string& target)> client = [](const std::string& target) {
     writeFile(target, kDump);
@@ -47,6 +46,7 @@ class FakeHost : public BackupHost {
       DumpPacker::start;
   std::function<PackedDump(const std::string&, const std::string&)> packAgain = packFinishedDump;
   std::function<void()> duringDump = [] {};
+  std::function<void()> duringPause = [] {};
 
   // 01:36:42 at first, a second later after each wait.
   platform::LocalTime now() override {
@@ -65,7 +65,7 @@ class FakeHost : public BackupHost {
   PackedDump packFinished(const std::string& zip, const std::string& sql) override {
     return packAgain(zip, sql);
   }
-  void pause(std::chrono::milliseconds) override { ++pauses; }
+  void pause(std::chrono::milliseconds) override { duringPause(); }
 };
 
 class BackupRun : public testing::Test {
@@ -365,6 +365,25 @@ TEST_F(BackupRun, LeftoversOfEarlierRunsGoAndNothingElse) {
                 "resp_quolmer_2016_4_15_030000.sql", "resp_quolmer_2016_4_15_070000.zip.tmp",
                 "resp_quolmer_2016_4_15_080000.sql", "resp_quolmer_2016_4_16_013642.zip"}));
 }
+
+#ifndef _WIN32
+// Settings another program holds for a moment are read again, never taken for empty ones. Here
+// the name leads, until the run's first pause, to a file nobody may read.
+TEST_F(BackupRun, SettingsThatCannotBeReadForAMomentAreReadAgain) {
+  const std::string settings = readFile(ini_);
+  fs::remove(ini_);
+  fs::create_symlink("/proc/sys/vm/drop_caches", ini_);
+  host_.duringPause = [&] {
+    if (!fs::is_symlink(ini_)) return;
+    fs::remove(ini_);
+    writeFile(ini_, settings);
+  };
+  EXPECT_TRUE(DOBACKUP(host_).isNil());
+  EXPECT_EQ(destFiles(), std::vector<std::string>{"resp_quolmer_2016_4_16_013642.zip"});
+  EXPECT_EQ(lastrun(), "2016-4-16 01:36:42");
+  EXPECT_NE(readFile(ini_).find("principal.data=" + dest_ + "\n"), std::string::npos);
+}
+#endif
 
 // Archives beyond the newest the user keeps go after a run that did everything; nothing but
 // this program's archives, never the run's own, never after a failure.

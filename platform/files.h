@@ -51,9 +51,6 @@ struct FolderEntry {
 // folder cannot be read. No link is followed.
 std::vector<FolderEntry> folderEntries(const std::string& folder);
 
-// True when the file can be opened for reading now, while others may still use it.
-bool canRead(const std::string& name);
-
 // Forces the file's content to disk.
 bool syncFile(const std::string& name);
 

@@ -26,6 +26,11 @@ std::string readProfileString(const ProfileName& section, const ProfileName& key
 std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
                             std::int32_t defaultValue, const ProfileName& file);
 
+// How many of the reads above so far found their file there but could not open it, as when
+// another program holds it for a moment: each gave what an empty file gives, as the system's
+// functions do.
+unsigned failedProfileReads();
+
 // Sets, or deletes (see above); false when the file could not be written, and then it is as it
 // was.
 bool writeProfileString(const ProfileName& section, const ProfileName& key,

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/profile.h"
 #include "runtime/classes.h"
 #include "runtime/cvaltochar.h"
 #include "settings/profile.h"
@@ -40,6 +41,7 @@ std::shared_ptr<TIni> TIni::New(const Value& fileName) {
 Value TIni::Get(const Value& section, const Value& key, const Value& defaultValue,
                 const Value& current) {
   const Value& model = defaultValue.isNil() ? current : defaultValue;
+  const unsigned failures = platform::failedProfileReads();
   Value result;
   if (model.isNumber()) {
     const Value def = defaultValue.isNumber() ? defaultValue : Value(0);
@@ -57,7 +59,11 @@ Value TIni::Get(const Value& section, const Value& key, const Value& defaultValu
       result = text;
     }
   }
-  if (lAutoSet.logical() && sameValue(result, defaultValue)) Set(section, key, defaultValue);
+  // A default given for a file another program held is no value read: writing it back would
+  // replace the user's.
+  if (lAutoSet.logical() && platform::failedProfileReads() == failures &&
+      sameValue(result, defaultValue))
+    Set(section, key, defaultValue);
   return result;
 }
 

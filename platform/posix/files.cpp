@@ -179,13 +179,6 @@ std::vector<FolderEntry> folderEntries(const std::string& folder) {
   return out;
 }
 
-bool canRead(const std::string& name) {
-  const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
-}
-
 bool syncFile(const std::string& name) {
   return synced(name, O_NOFOLLOW);
 }

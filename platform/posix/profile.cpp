@@ -151,9 +151,11 @@ std::string resolved(const std::string& path) {
   return real ? std::string(real.get()) : path;
 }
 
+unsigned readFailures = 0;
+
 ProfileDocument read(const ProfileName& file) {
   std::string bytes;
-  load(profilePath(file), bytes);  // an unreadable file reads as an empty one
+  if (load(profilePath(file), bytes) == Loaded::kFailed) ++readFailures;  // read as empty
   return ProfileDocument(std::move(bytes));
 }
 
@@ -168,6 +170,10 @@ std::string readProfileString(const ProfileName& section, const ProfileName& key
 std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
                             std::int32_t defaultValue, const ProfileName& file) {
   return read(file).getInt(section, key, defaultValue);
+}
+
+unsigned failedProfileReads() {
+  return readFailures;
 }
 
 bool writeProfileString(const ProfileName& section, const ProfileName& key,

@@ -128,10 +128,6 @@ bool opens(const std::string& name, DWORD access, DWORD share) {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 }  // namespace
 
-bool canRead(const std::string& name) {
-  return opens(name, GENERIC_READ, kShareAll);
-}
-
 bool syncFile(const std::string& name) {
   HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -16,16 +16,23 @@ const char* orNull(const ProfileName& text) {
   return text ? text->c_str() : nullptr;
 }
 
+unsigned readFailures = 0;
+
 // Notepad saves UTF-8 without a byte order mark, which the system's functions take for ANSI text:
 // they would hand its bytes over as they are and write ANSI bytes into it. Such a file, one that
 // is valid UTF-8 and holds more than ASCII, is read and changed by our own engine instead, its
-// texts converted. Nothing for every other file.
-std::optional<std::string> utf8File(const ProfileName& file) {
+// texts converted. Nothing for every other file. A read counts a file that is there but cannot
+// be opened; so does the system's function then, which it opens the same way.
+std::optional<std::string> utf8File(const ProfileName& file, bool forRead) {
   if (!file) return std::nullopt;
   HANDLE h = CreateFileW(widen(*file).c_str(), GENERIC_READ,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (forRead && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) ++readFailures;
+    return std::nullopt;
+  }
   std::string bytes;
   char chunk[65536];
   DWORD got = 0;
@@ -66,7 +73,7 @@ bool rewrite(const std::string& file, const std::string& bytes) {
 std::string readProfileString(const ProfileName& section, const ProfileName& key,
                               const ProfileName& defaultText, unsigned size,
                               const ProfileName& file) {
-  if (const auto bytes = utf8File(file))
+  if (const auto bytes = utf8File(file, true))
     return ansi(
         ProfileDocument(*bytes).getString(utf8(section), utf8(key), utf8(defaultText), size));
   std::vector<char> buffer(size + 1, '\0');
@@ -80,7 +87,7 @@ std::string readProfileString(const ProfileName& section, const ProfileName& key
 
 std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
                             std::int32_t defaultValue, const ProfileName& file) {
-  if (const auto bytes = utf8File(file))
+  if (const auto bytes = utf8File(file, true))
     return ProfileDocument(*bytes).getInt(utf8(section), utf8(key), defaultValue);
   const UINT n =
       file ? GetPrivateProfileIntA(orNull(section), orNull(key), defaultValue, file->c_str())
@@ -88,9 +95,13 @@ std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
   return static_cast<std::int32_t>(n);
 }
 
+unsigned failedProfileReads() {
+  return readFailures;
+}
+
 bool writeProfileString(const ProfileName& section, const ProfileName& key,
                         const ProfileName& value, const ProfileName& file) {
-  if (const auto bytes = utf8File(file)) {
+  if (const auto bytes = utf8File(file, false)) {
     ProfileDocument doc(*bytes);
     if (!section) return false;
     return !doc.write(utf8(section), utf8(key), utf8(value)) || rewrite(*file, doc.bytes());
@@ -101,7 +112,8 @@ bool writeProfileString(const ProfileName& section, const ProfileName& key,
 }
 
 std::optional<std::string> readProfileSectionNames(unsigned size, const ProfileName& file) {
-  if (const auto bytes = utf8File(file)) return ansi(ProfileDocument(*bytes).sectionNames(size));
+  if (const auto bytes = utf8File(file, true))
+    return ansi(ProfileDocument(*bytes).sectionNames(size));
   // Bound at run time from the system library, loaded by name and freed again.
   HMODULE library = LoadLibraryA("Kernel32.dll");
   if (library == nullptr) {
