@@ -71,6 +71,14 @@ std::string dumpProblem(std::int32_t exitCode, const platform::ClaimedFile& dump
   return {};
 }
 
+// True when the folder's file system has less room left than the archive packed alongside the
+// dump took: without that archive the client might have had the room it lacked.
+bool archiveTookTheRoom(const std::string& folder, const std::string& archive) {
+  const auto file = platform::InputFile::open(archive);
+  const auto room = platform::roomLeft(folder);
+  return file && room && *room < file->size();
+}
+
 // The archive the packer made of the dump while the client wrote it, under a name no backup has:
 // checked against the dump as it stands, forced to disk, and only then given its own name, so
 // that a run stopped at any moment leaves no broken file under a backup's name. Why it failed;
@@ -225,26 +233,50 @@ Value DOBACKUP(BackupHost& host) {
     return fail(dumpFailed, folderProblem);
   }
   removeLeftovers(folder.text());
-  std::unique_ptr<platform::ClaimedFile> dumpFile = claimDumpName();
-  if (!dumpFile) {
+  std::unique_ptr<platform::ClaimedFile> dumpFile;
+  std::unique_ptr<DumpPacker> packer;
+  std::string problem;
+  // One dump into a name this run claims, packed while the client writes it when `alongside`;
+  // false when no name could be claimed. Only a client that succeeded and wrote its closing line
+  // into the very file this run created made a dump: else `problem` says why.
+  const auto dump = [&](bool alongside) {
+    dumpFile = claimDumpName();
+    if (!dumpFile) return false;
+    dumpFile->hold();
+    // This run holds the dump of that base name: what stands at the temporary name is a leftover.
+    if (platform::nameTaken(names.temporary)) platform::deleteFile(names.temporary);
+    if (alongside) {
+      packer = host.startPacking(names.temporary, CSQL);
+      platform::setHidden(names.temporary, true);
+    }
+    problem = dumpProblem(host.runDump(CCOMMAND, *dumpFile), *dumpFile);
+    return true;
+  };
+  // A failed dump leaves nothing a user could take for a backup; false when its file stays.
+  const auto discardDump = [&] {
+    packer.reset();
+    platform::deleteFile(names.temporary);
+    return !dumpFile->stillNamed() || deleteOwn(host, CSQL);
+  };
+  QB_AT(frame);
+  bool claimed = dump(true);
+  if (claimed && !problem.empty()) {
+    packer.reset();
+    // Room for the dump but not for the archive growing beside it: the client ran short of the
+    // room the archive took. Made again alone and packed once complete, the dump stays where the
+    // archive cannot be made, as any complete dump does.
+    if (archiveTookTheRoom(folder.text(), names.temporary)) {
+      discardDump();
+      QB_AT(frame);
+      claimed = dump(false);
+    }
+  }
+  if (!claimed) {
     QB_AT(frame);
     return fail(dumpFailed, claimFailure);
   }
-  dumpFile->hold();
-  // This run holds the dump of that base name: what stands at the temporary name is a leftover.
-  if (platform::nameTaken(names.temporary)) platform::deleteFile(names.temporary);
-  std::unique_ptr<DumpPacker> packer = host.startPacking(names.temporary, CSQL);
-  platform::setHidden(names.temporary, true);
-  QB_AT(frame);
-  const std::int32_t exitCode = host.runDump(CCOMMAND, *dumpFile);
-  // Only a client that succeeded and wrote its closing line into the very file this run created
-  // made a dump. One that did not leaves nothing a user could take for a backup.
-  QB_AT(frame);
-  std::string problem = dumpProblem(exitCode, *dumpFile);
   if (!problem.empty()) {
-    packer.reset();
-    platform::deleteFile(names.temporary);
-    if (dumpFile->stillNamed() && !deleteOwn(host, CSQL))
+    if (!discardDump())
       problem +=
           "; the partial dump " + CSQL + " could not be deleted: " + platform::lastErrorText();
     QB_AT(frame);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -61,6 +62,9 @@ bool renameToFree(const std::string& from, const std::string& to);
 // Forces to disk what changed in the folder's list of names (natively; the Windows file systems
 // keep their own journal of it).
 bool syncFolder(const std::string& folder);
+
+// The bytes this user may still write on the folder's file system; none when it cannot be told.
+std::optional<std::uint64_t> roomLeft(const std::string& folder);
 
 // The hidden attribute on Windows. Natively nothing changes: there names that begin with a dot
 // are the hidden ones.

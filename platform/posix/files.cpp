@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -191,6 +192,12 @@ bool renameToFree(const std::string& from, const std::string& to) {
     ::unlink(from.c_str());
   }
   return true;
+}
+
+std::optional<std::uint64_t> roomLeft(const std::string& folder) {
+  struct statvfs fs {};
+  if (::statvfs(folder.c_str(), &fs) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
 }
 
 bool syncFolder(const std::string& folder) {

@@ -144,6 +144,13 @@ bool renameToFree(const std::string& from, const std::string& to) {
   return MoveFileExW(widen(from).c_str(), widen(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+std::optional<std::uint64_t> roomLeft(const std::string& folder) {
+  ULARGE_INTEGER available{};
+  if (!GetDiskFreeSpaceExW(widen(folder + "\\").c_str(), &available, nullptr, nullptr))
+    return std::nullopt;
+  return available.QuadPart;
+}
+
 bool syncFolder(const std::string&) {
   return true;
 }
