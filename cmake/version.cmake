@@ -1,5 +1,7 @@
 # QB_VERSION: the project's version, plus what `git describe` says of this checkout unless it is
 # the commit tagged v<version> with no local changes: a build is never taken for the release.
+# Package managers order the builds: those after the tag by their commits since it, and those
+# before by their commits, below the release ("~" sorts before all, as in Debian's versions).
 find_package(Git QUIET)
 set(QB_VERSION ${PROJECT_VERSION})
 if(GIT_FOUND)
@@ -10,7 +12,10 @@ if(GIT_FOUND)
     if(qb_describe MATCHES "^v${PROJECT_VERSION}(.*)$")
       string(APPEND QB_VERSION "${CMAKE_MATCH_1}")  # -N-gHASH after the tag, -dirty
     else()
-      string(APPEND QB_VERSION "-g${qb_describe}")  # no tag yet: the commit's hash
+      execute_process(COMMAND ${GIT_EXECUTABLE} rev-list --count HEAD
+                      WORKING_DIRECTORY ${CMAKE_SOURCE_DIR} OUTPUT_VARIABLE qb_commits
+                      OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+      string(APPEND QB_VERSION "~${qb_commits}-g${qb_describe}")  # no tag yet
     endif()
   endif()
 endif()

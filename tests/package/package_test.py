@@ -283,7 +283,7 @@ class Windows(Installed):
         run = self.wine(opts.reader, host.folder_value(self.exe))
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
         head, manifest = run.stdout.split("manifest\n", 1)
-        quad = opts.version.split("-")[0] + ".0"
+        quad = re.match(r"\d+\.\d+\.\d+", opts.version)[0] + ".0"
         self.assertIn(f"fixed file {quad} product {quad}\n", head)
         for line in [f"FileVersion={opts.version}", f"ProductVersion={opts.version}",
                      "OriginalFilename=quolmerBackup.exe", "ProductName=quolmerBackup",
