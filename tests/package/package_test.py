@@ -183,12 +183,16 @@ class Windows(Installed):
         self.assertIn('than an install of quolmerBackup ("data.txt"', run.stdout)
         self.assertEqual(lines, ["fltmc"])
 
-        # The folder with a trailing backslash, as users type it; a registration that fails stops
-        # the script before the next.
+        # A permission that cannot be set stops the script at once; so does a registration that
+        # fails, before the next. The folder with a trailing backslash, as users type it.
         files = ["quolmerBackup.exe", "README.txt", "backup.ini.sample",
                  "quolmerBackup-principal.xml", "quolmerBackup-secundario.xml", "uninstall.cmd"]
         register = [f'schtasks /Create /XML "{where}\\quolmerBackup-{d}.xml" /TN quolmerBackup-{d} '
                     f'/RU "{account}" /RP * /F' for d in ["principal", "secundario"]]
+        run, lines = self.script("install.cmd", account, where, log=log, icacls=5)
+        self.assertEqual(run.returncode, 1)
+        self.assertIn("stopped, the step above failed", run.stdout)
+        self.assertEqual(lines, ["fltmc", f'icacls "{where}" /setowner "*S-1-5-32-544"'])
         run, lines = self.script("install.cmd", account, where + "\\", log=log, schtasks=1)
         self.assertEqual(run.returncode, 1)
         self.assertIn("stopped, the step above failed", run.stdout)
