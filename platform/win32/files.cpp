@@ -182,10 +182,18 @@ ClaimedFile::~ClaimedFile() {
 }
 
 void ClaimedFile::hold() {
-  if (held_) return;
-  HANDLE h = CreateFileW(widen(name_).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h != INVALID_HANDLE_VALUE) held_ = h;
+  // Another run that looks whether the file is in use opens it alone for that moment: an unheld
+  // file would then look free to every run after.
+  for (int tries = 0; !held_ && tries < 100; ++tries) {
+    HANDLE h = CreateFileW(widen(name_).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE)
+      held_ = h;
+    else if (GetLastError() == ERROR_SHARING_VIOLATION)
+      Sleep(10);
+    else
+      return;
+  }
 }
 
 bool ClaimedFile::stillNamed() const {
