@@ -122,11 +122,11 @@ std::optional<EntryData> locateData(const std::string& zipName, const std::strin
   return data;
 }
 
-// One thread's share of the check. Each block is inflated from a fresh stream primed with the
-// file's 32 KiB before it, and must give exactly the file's bytes and end where a deflate block
-// ends, on a byte boundary. Inflating the whole entry in one stream reaches each block's start
-// in that same state, its window holding those same bytes, the blocks before having given the
-// file's: so it gives the file's bytes too.
+// One thread's share of the check. Each group of blocks is inflated from a fresh stream primed
+// with the file's 32 KiB before it, and must give exactly the file's bytes and end where a
+// deflate block ends, on a byte boundary. Inflating the whole entry in one stream reaches each
+// group's start in that same state, its window holding those same bytes, the groups before
+// having given the file's: so it gives the file's bytes too.
 class BlockCheck {
  public:
   BlockCheck(const std::string& zipName, const std::string& fileName, std::uint64_t dataOffset)
@@ -141,37 +141,53 @@ class BlockCheck {
   BlockCheck& operator=(const BlockCheck&) = delete;
 
   // The deflated bytes [from, to) of the entry's data against the file's bytes [at, at + length);
-  // the last block ends the stream. crc: the CRC-32 of those bytes of the file.
-  bool check(std::uint64_t from, std::uint64_t to, std::uint64_t at, std::size_t length, bool last,
-             std::uint32_t& crc) {
-    // A block's deflated bytes exceed its data by a few bytes in a thousand at most.
-    if (!ready_ || to < from || to - from > 2 * kDeflateBlockSize) return false;
-    const auto deflatedSize = static_cast<std::size_t>(to - from);
+  // the last group ends the stream. crc: the CRC-32 of those bytes of the file.
+  bool check(std::uint64_t from, std::uint64_t to, std::uint64_t at, std::uint64_t length,
+             bool last, std::uint32_t& crc) {
     const std::size_t dictionary = at == 0 ? 0 : kDictionarySize;
-    if (at < dictionary || !zip_->seek(dataOffset_ + from) ||
-        zip_->readFully(reinterpret_cast<char*>(deflated_.data()), deflatedSize) != deflatedSize ||
-        !file_->seek(at - dictionary) ||
-        file_->readFully(reinterpret_cast<char*>(expected_.data()), dictionary + length) !=
-            dictionary + length ||
-        inflateReset(&stream_) != Z_OK ||
+    if (!ready_ || to < from || at < dictionary || !zip_->seek(dataOffset_ + from) ||
+        !file_->seek(at - dictionary) || inflateReset(&stream_) != Z_OK ||
+        file_->readFully(reinterpret_cast<char*>(expected_.data()), dictionary) != dictionary ||
         (dictionary &&
          inflateSetDictionary(&stream_, expected_.data(), static_cast<uInt>(dictionary)) != Z_OK))
       return false;
-    stream_.next_in = deflated_.data();
-    stream_.avail_in = static_cast<uInt>(deflatedSize);
-    stream_.next_out = inflated_.data();
-    stream_.avail_out = static_cast<uInt>(length + 1);  // one more shows a block that gives more
-    int status = Z_OK;
-    if (last)
-      status = inflate(&stream_, Z_FINISH);
-    else
-      while (status == Z_OK && stream_.avail_in > 0) status = inflate(&stream_, Z_BLOCK);
-    // Not the last: at a block's end, no bit left over, no last block seen.
-    const bool ended = last ? status == Z_STREAM_END : status == Z_OK && stream_.data_type == 128;
-    const Bytef* data = expected_.data() + dictionary;
-    crc = static_cast<std::uint32_t>(crc32(0L, data, static_cast<uInt>(length)));
-    return ended && stream_.avail_in == 0 && stream_.total_out == length &&
-           std::equal(data, data + length, inflated_.data());
+    std::uint64_t deflatedLeft = to - from;
+    std::uint64_t left = length;
+    uLong sum = crc32(0L, Z_NULL, 0);
+    stream_.avail_in = 0;
+    while (true) {
+      if (stream_.avail_in == 0 && deflatedLeft > 0) {
+        const auto n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(deflatedLeft, deflated_.size()));
+        if (zip_->readFully(reinterpret_cast<char*>(deflated_.data()), n) != n) return false;
+        stream_.next_in = deflated_.data();
+        stream_.avail_in = static_cast<uInt>(n);
+        deflatedLeft -= n;
+      }
+      stream_.next_out = inflated_.data();
+      stream_.avail_out = static_cast<uInt>(inflated_.size());
+      // Z_BLOCK stops at each block's end, where data_type tells how it ended; the last group
+      // inflates on to the end of the stream.
+      const int status = inflate(&stream_, last ? Z_NO_FLUSH : Z_BLOCK);
+      const std::size_t made = inflated_.size() - stream_.avail_out;
+      if (made > left ||
+          file_->readFully(reinterpret_cast<char*>(expected_.data()), made) != made ||
+          !std::equal(inflated_.data(), inflated_.data() + made, expected_.data()))
+        return false;
+      sum = crc32(sum, expected_.data(), static_cast<uInt>(made));
+      left -= made;
+      const bool used = stream_.avail_in == 0 && deflatedLeft == 0;
+      if (status == Z_STREAM_END) {
+        crc = static_cast<std::uint32_t>(sum);
+        return last && used && left == 0;
+      }
+      if (status != Z_OK && status != Z_BUF_ERROR) return false;
+      if (used && stream_.avail_out > 0) {
+        // Not the last: at a block's end, no bit left over, no last block seen.
+        crc = static_cast<std::uint32_t>(sum);
+        return !last && left == 0 && stream_.data_type == 128;
+      }
+    }
   }
 
  private:
@@ -180,9 +196,9 @@ class BlockCheck {
   std::uint64_t dataOffset_;
   z_stream stream_{};
   bool ready_;
-  std::vector<Bytef> deflated_ = std::vector<Bytef>(2 * kDeflateBlockSize);
-  std::vector<Bytef> expected_ = std::vector<Bytef>(kDictionarySize + kDeflateBlockSize);
-  std::vector<Bytef> inflated_ = std::vector<Bytef>(kDeflateBlockSize + 1);
+  std::vector<Bytef> deflated_ = std::vector<Bytef>(65536);
+  std::vector<Bytef> inflated_ = std::vector<Bytef>(65536);
+  std::vector<Bytef> expected_ = std::vector<Bytef>(std::max(kDictionarySize, inflated_.size()));
 };
 }  // namespace
 
@@ -197,28 +213,29 @@ bool archiveHoldsWholeFile(const std::string& zipName, const std::string& entryN
 
 bool archiveHoldsFile(const std::string& zipName, const std::string& entryName,
                       const std::string& fileName, std::uint64_t size, std::uint32_t crc32,
-                      std::span<const std::uint64_t> blockEnds) {
+                      const BlockEnds& blockEnds) {
   const std::uint64_t blocks =
       std::max<std::uint64_t>(1, (size + kDeflateBlockSize - 1) / kDeflateBlockSize);
+  const std::size_t groups = blockEnds.groups();
   const auto data = locateData(zipName, entryName, size, crc32);
   const auto file = data ? platform::InputFile::open(fileName) : nullptr;
-  if (!file || file->size() != size || blockEnds.size() != blocks ||
-      (data->compressedSize != kZip64Marker && data->compressedSize != blockEnds.back()))
+  if (!file || file->size() != size || blockEnds.blocks() != blocks ||
+      (data->compressedSize != kZip64Marker &&
+       data->compressedSize != blockEnds.groupEnd(groups - 1)))
     return false;
 
-  const auto blockLength = [size](std::size_t i) {
-    return static_cast<std::size_t>(
-        std::min<std::uint64_t>(kDeflateBlockSize, size - std::uint64_t{i} * kDeflateBlockSize));
+  const std::uint64_t groupSize = blockEnds.stride() * kDeflateBlockSize;
+  const auto groupLength = [&](std::size_t i) {
+    return std::min<std::uint64_t>(groupSize, size - std::uint64_t{i} * groupSize);
   };
-  std::vector<std::uint32_t> crcs(blockEnds.size());
+  std::vector<std::uint32_t> crcs(groups);
   std::atomic<std::size_t> next{0};
   std::atomic<bool> holds{true};
   const auto work = [&] {
     BlockCheck check(zipName, fileName, data->offset);
-    for (std::size_t i = next++; i < blockEnds.size() && holds; i = next++) {
-      const std::uint64_t at = std::uint64_t{i} * kDeflateBlockSize;
-      if (!check.check(i == 0 ? 0 : blockEnds[i - 1], blockEnds[i], at, blockLength(i),
-                       i + 1 == blockEnds.size(), crcs[i]))
+    for (std::size_t i = next++; i < groups && holds; i = next++) {
+      if (!check.check(blockEnds.groupBegin(i), blockEnds.groupEnd(i), std::uint64_t{i} * groupSize,
+                       groupLength(i), i + 1 == groups, crcs[i]))
         holds = false;
     }
   };
@@ -232,7 +249,7 @@ bool archiveHoldsFile(const std::string& zipName, const std::string& entryName,
 
   uLong whole = 0;  // the CRC-32 of nothing
   for (std::size_t i = 0; i < crcs.size(); ++i)
-    whole = crc32_combine(whole, crcs[i], static_cast<z_off_t>(blockLength(i)));
+    whole = crc32_combine(whole, crcs[i], static_cast<z_off_t>(groupLength(i)));
   return holds && whole == crc32;
 }
 

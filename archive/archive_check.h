@@ -2,8 +2,9 @@
 // Reads an archive back to prove that an entry holds a file's content whole.
 
 #include <cstdint>
-#include <span>
 #include <string>
+
+#include "archive/block_ends.h"
 
 namespace qb {
 
@@ -15,11 +16,11 @@ bool archiveHoldsWholeFile(const std::string& zipName, const std::string& entryN
 
 // The same for an entry the workers deflated, whose packing read size bytes with that CRC-32: the
 // entry must record them, and the file must hold exactly those bytes now, so a file changed after
-// it was packed fails, wherever the change lies. blockEnds says where each block's deflated bytes
-// end in the entry's data, as the packing wrote them; the blocks are inflated and compared on the
-// worker threads at once.
+// it was packed fails, wherever the change lies. blockEnds says where the blocks' deflated bytes
+// end in the entry's data, as the packing wrote them; the groups of blocks are inflated and
+// compared on the worker threads at once.
 bool archiveHoldsFile(const std::string& zipName, const std::string& entryName,
                       const std::string& fileName, std::uint64_t size, std::uint32_t crc32,
-                      std::span<const std::uint64_t> blockEnds);
+                      const BlockEnds& blockEnds);
 
 }  // namespace qb

@@ -103,25 +103,34 @@ TEST(ArchiveCheck, BlocksInflateToTheFileWhereThePackingSaysTheyEnd) {
   const auto input = platform::InputFile::open(dump);
   const auto packed = OneFileArchive::create(zip, dump)->pack(*input);
   ASSERT_TRUE(packed);
-  ASSERT_EQ(packed->blockEnds.size(), 6u);
-  const std::vector<std::uint64_t> ends = packed->blockEnds;
-  const auto holds = [&](const std::vector<std::uint64_t>& blockEnds) {
-    return archiveHoldsFile(zip, "dump.sql", dump, packed->read.size, packed->read.crc32,
-                            blockEnds);
+  ASSERT_EQ(packed->blockEnds.blocks(), 6u);
+  ASSERT_EQ(packed->blockEnds.stride(), 1u);
+  std::vector<std::uint64_t> ends;
+  for (std::size_t i = 0; i < 6; ++i) ends.push_back(packed->blockEnds.groupEnd(i));
+  // capacity 2 keeps the ends of blocks 4 and 6: two groups, of 4 blocks and of 2.
+  const auto holds = [&](const std::vector<std::uint64_t>& blockEnds, std::size_t capacity = 8) {
+    BlockEnds kept(capacity);
+    for (const std::uint64_t end : blockEnds) kept.blockEnded(end);
+    return archiveHoldsFile(zip, "dump.sql", dump, packed->read.size, packed->read.crc32, kept);
   };
   for (unsigned workers : {0u, 3u}) {
     test::WorkerThreads threads(workers);
     EXPECT_TRUE(holds(ends)) << workers;
+    EXPECT_TRUE(holds(ends, 2)) << workers;
   }
   auto shifted = ends;
-  shifted[2] -= 1;
+  shifted[3] -= 1;
   EXPECT_FALSE(holds(shifted)) << "a block cut short";
-  shifted[2] += 2;
+  EXPECT_FALSE(holds(shifted, 2)) << "a group cut short";
+  shifted[3] += 2;
   EXPECT_FALSE(holds(shifted)) << "a block running into the next";
+  EXPECT_FALSE(holds(shifted, 2)) << "a group running into the next";
   EXPECT_FALSE(holds({ends.begin(), ends.end() - 1})) << "a block missing";
   EXPECT_FALSE(holds({ends[0], ends[2], ends[3], ends[4], ends[5]})) << "two blocks as one";
+  BlockEnds all;
+  for (const std::uint64_t end : ends) all.blockEnded(end);
   EXPECT_FALSE(
-      archiveHoldsFile(zip, "dump.sql", dump, packed->read.size, packed->read.crc32 ^ 1, ends));
+      archiveHoldsFile(zip, "dump.sql", dump, packed->read.size, packed->read.crc32 ^ 1, all));
 
   const std::string bytes = test::readFile(zip);
   std::string flipped = bytes;
@@ -137,8 +146,23 @@ TEST(ArchiveCheck, BlocksInflateToTheFileWhereThePackingSaysTheyEnd) {
   test::writeFile(dump, forged);
   ASSERT_EQ(digestFile(dump)->crc32, packed->read.crc32);
   EXPECT_FALSE(holds(ends)) << "other bytes, the same CRC-32";
+  EXPECT_FALSE(holds(ends, 2)) << "other bytes, the same CRC-32, in groups";
   test::writeFile(dump, data);
   EXPECT_TRUE(holds(ends));
+}
+
+// However many blocks an entry has, the ends kept stay within their number: every other one goes
+// and the groups double.
+TEST(ArchiveCheck, BlockEndsKeepTheirNumberAsGroupsGrow) {
+  BlockEnds ends(4);
+  for (std::uint64_t block = 1; block <= 11; ++block) ends.blockEnded(100 * block);
+  EXPECT_EQ(ends.blocks(), 11u);
+  EXPECT_EQ(ends.stride(), 4u);
+  ASSERT_EQ(ends.groups(), 3u);
+  const std::vector<std::uint64_t> bounds = {ends.groupBegin(0), ends.groupEnd(0),
+                                             ends.groupBegin(1), ends.groupEnd(1),
+                                             ends.groupBegin(2), ends.groupEnd(2)};
+  EXPECT_EQ(bounds, (std::vector<std::uint64_t>{0, 400, 400, 800, 800, 1100}));
 }
 
 // A client that changes what the packing has already read: the archive holds what was read, the

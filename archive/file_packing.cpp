@@ -48,7 +48,7 @@ class DeflatedEntry final : public DeflatedEntrySink {
     archive_.write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<unsigned>(bytes.size()));
     written_ += bytes.size();
-    packed_.blockEnds.push_back(written_);
+    packed_.blockEnds.blockEnded(written_);
   }
   void end(std::uint64_t size, std::uint32_t crc32) override {
     packed_.read = {size, crc32};

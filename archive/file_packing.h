@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/block_ends.h"
 #include "archive/file_digest.h"
 #include "platform/files.h"
 #include "runtime/value.h"
@@ -28,9 +29,9 @@ struct Packing {
 struct PackedFile {
   std::string entryName;
   FileDigest read;  // the size and CRC-32 of what was read, from the same read
-  // For an entry deflated on the workers: where each block's deflated bytes end in the entry's
-  // data. Empty when the entry writer deflated it.
-  std::vector<std::uint64_t> blockEnds;
+  // For an entry deflated on the workers: where its blocks' deflated bytes end in the entry's
+  // data. No blocks when the entry writer deflated it.
+  BlockEnds blockEnds;
 };
 
 // Packs what input gives, read in chunks of the buffer's size until a read gives nothing, as one
