@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/profile_engine.h"
@@ -18,19 +21,54 @@ const char* orNull(const ProfileName& text) {
 
 unsigned readFailures = 0;
 
+// Our runs take turns at a profile file. The system's functions rewrite the file in place, and
+// under Wine a read that meets another run's rewrite can find the file cut short, without any
+// error: its folders would read as empty and be written back so. Other programs are not held up;
+// a turn not had within seconds (a run stuck while holding it) is done without.
+class ProfileTurn {
+ public:
+  explicit ProfileTurn(const ProfileName& file) {
+    if (!file) return;
+    std::string key = *file;
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::wstring name =
+        L"Local\\quolmerBackup-profile-" + std::to_wstring(std::hash<std::string>{}(key));
+    mutex_ = CreateMutexW(nullptr, FALSE, name.c_str());
+    const DWORD waited = mutex_ ? WaitForSingleObject(mutex_, 10000) : WAIT_FAILED;
+    owned_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+  }
+  ~ProfileTurn() {
+    const DWORD error = GetLastError();  // what the turn's work left there
+    if (owned_) ReleaseMutex(mutex_);
+    if (mutex_) CloseHandle(mutex_);
+    SetLastError(error);
+  }
+  ProfileTurn(const ProfileTurn&) = delete;
+  ProfileTurn& operator=(const ProfileTurn&) = delete;
+
+ private:
+  HANDLE mutex_ = nullptr;
+  bool owned_ = false;
+};
+
+// The file is there, but another program holds it, or nobody may read it.
+bool unopenable(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED;
+}
+
 // Notepad saves UTF-8 without a byte order mark, which the system's functions take for ANSI text:
 // they would hand its bytes over as they are and write ANSI bytes into it. Such a file, one that
 // is valid UTF-8 and holds more than ASCII, is read and changed by our own engine instead, its
-// texts converted. Nothing for every other file. A read counts a file that is there but cannot
-// be opened; so does the system's function then, which it opens the same way.
-std::optional<std::string> utf8File(const ProfileName& file, bool forRead) {
+// texts converted. Nothing for every other file; `unopened` tells one that cannot be opened now.
+std::optional<std::string> utf8File(const ProfileName& file, bool& unopened) {
+  unopened = false;
   if (!file) return std::nullopt;
   HANDLE h = CreateFileW(widen(*file).c_str(), GENERIC_READ,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    if (forRead && error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) ++readFailures;
+    unopened = unopenable(GetLastError());
     return std::nullopt;
   }
   std::string bytes;
@@ -54,6 +92,25 @@ std::string ansi(const std::string& utf8Text) {
   return ansiFromUtf8(utf8Text).value_or(std::string());
 }
 
+// A read: of a UTF-8 file by our engine, of any other by the system's function. One that cannot
+// open the file gives what an empty file gives, as the system's function does, and is counted;
+// the system's function tells so in the thread's last error, which a read that went well leaves
+// alone. The read that gave the value is the one judged: the file may be held or free again a
+// moment after our own look at it.
+template <typename Engine, typename System>
+auto profileRead(const ProfileName& file, Engine engine, System system) {
+  bool unopened = false;
+  if (const auto bytes = utf8File(file, unopened)) return engine(ProfileDocument(*bytes));
+  if (unopened) {
+    ++readFailures;
+    return engine(ProfileDocument(std::string()));
+  }
+  SetLastError(ERROR_SUCCESS);
+  const auto result = system();
+  if (unopenable(GetLastError())) ++readFailures;
+  return result;
+}
+
 // The engine's change written over the file itself, as the system's functions write: the file
 // keeps its permissions, and no other file is needed in its folder.
 bool rewrite(const std::string& file, const std::string& bytes) {
@@ -73,26 +130,34 @@ bool rewrite(const std::string& file, const std::string& bytes) {
 std::string readProfileString(const ProfileName& section, const ProfileName& key,
                               const ProfileName& defaultText, unsigned size,
                               const ProfileName& file) {
-  if (const auto bytes = utf8File(file, true))
-    return ansi(
-        ProfileDocument(*bytes).getString(utf8(section), utf8(key), utf8(defaultText), size));
-  std::vector<char> buffer(size + 1, '\0');
-  const DWORD count =
-      file ? GetPrivateProfileStringA(orNull(section), orNull(key), orNull(defaultText),
-                                      buffer.data(), size, file->c_str())
-           : GetProfileStringA(orNull(section), orNull(key), orNull(defaultText), buffer.data(),
-                               size);
-  return std::string(buffer.data(), count < size ? count : size);
+  const ProfileTurn turn(file);
+  const auto engine = [&](const ProfileDocument& doc) {
+    return ansi(doc.getString(utf8(section), utf8(key), utf8(defaultText), size));
+  };
+  const auto system = [&] {
+    std::vector<char> buffer(size + 1, '\0');
+    const DWORD count =
+        file ? GetPrivateProfileStringA(orNull(section), orNull(key), orNull(defaultText),
+                                        buffer.data(), size, file->c_str())
+             : GetProfileStringA(orNull(section), orNull(key), orNull(defaultText), buffer.data(),
+                                 size);
+    return std::string(buffer.data(), count < size ? count : size);
+  };
+  return profileRead(file, engine, system);
 }
 
 std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
                             std::int32_t defaultValue, const ProfileName& file) {
-  if (const auto bytes = utf8File(file, true))
-    return ProfileDocument(*bytes).getInt(utf8(section), utf8(key), defaultValue);
-  const UINT n =
-      file ? GetPrivateProfileIntA(orNull(section), orNull(key), defaultValue, file->c_str())
-           : GetProfileIntA(orNull(section), orNull(key), defaultValue);
-  return static_cast<std::int32_t>(n);
+  const ProfileTurn turn(file);
+  const auto engine = [&](const ProfileDocument& doc) {
+    return doc.getInt(utf8(section), utf8(key), defaultValue);
+  };
+  const auto system = [&] {
+    return static_cast<std::int32_t>(
+        file ? GetPrivateProfileIntA(orNull(section), orNull(key), defaultValue, file->c_str())
+             : GetProfileIntA(orNull(section), orNull(key), defaultValue));
+  };
+  return profileRead(file, engine, system);
 }
 
 unsigned failedProfileReads() {
@@ -101,7 +166,9 @@ unsigned failedProfileReads() {
 
 bool writeProfileString(const ProfileName& section, const ProfileName& key,
                         const ProfileName& value, const ProfileName& file) {
-  if (const auto bytes = utf8File(file, false)) {
+  const ProfileTurn turn(file);
+  bool unopened = false;
+  if (const auto bytes = utf8File(file, unopened)) {
     ProfileDocument doc(*bytes);
     if (!section) return false;
     return !doc.write(utf8(section), utf8(key), utf8(value)) || rewrite(*file, doc.bytes());
@@ -112,27 +179,36 @@ bool writeProfileString(const ProfileName& section, const ProfileName& key,
 }
 
 std::optional<std::string> readProfileSectionNames(unsigned size, const ProfileName& file) {
-  if (const auto bytes = utf8File(file, true))
-    return ansi(ProfileDocument(*bytes).sectionNames(size));
-  // Bound at run time from the system library, loaded by name and freed again.
-  HMODULE library = LoadLibraryA("Kernel32.dll");
-  if (library == nullptr) {
-    const std::string text = "Error code: " + std::to_string(reinterpret_cast<UINT_PTR>(library)) +
-                             " loading Kernel32.dll";
-    MessageBoxA(nullptr, text.c_str(), "Alert", MB_OK | MB_ICONWARNING | MB_TASKMODAL);
-    return std::nullopt;
-  }
-  using SectionNames = DWORD(WINAPI*)(LPSTR, DWORD, LPCSTR);
-  const auto call = reinterpret_cast<SectionNames>(
-      reinterpret_cast<void (*)()>(GetProcAddress(library, "GetPrivateProfileSectionNamesA")));
-  std::string names;
-  if (call != nullptr) {
-    std::vector<char> buffer(size + 1, '\0');
-    const DWORD count = call(buffer.data(), size, orNull(file));
-    names.assign(buffer.data(), count < size ? count : size);
-  }
-  FreeLibrary(library);
-  return names;
+  const ProfileTurn turn(file);
+  const auto engine = [&](const ProfileDocument& doc) -> std::optional<std::string> {
+    return ansi(doc.sectionNames(size));
+  };
+  const auto system = [&]() -> std::optional<std::string> {
+    // Bound at run time from the system library, loaded by name and freed again.
+    HMODULE library = LoadLibraryA("Kernel32.dll");
+    if (library == nullptr) {
+      const std::string text =
+          "Error code: " + std::to_string(reinterpret_cast<UINT_PTR>(library)) +
+          " loading Kernel32.dll";
+      MessageBoxA(nullptr, text.c_str(), "Alert", MB_OK | MB_ICONWARNING | MB_TASKMODAL);
+      return std::nullopt;
+    }
+    using SectionNames = DWORD(WINAPI*)(LPSTR, DWORD, LPCSTR);
+    const auto call = reinterpret_cast<SectionNames>(
+        reinterpret_cast<void (*)()>(GetProcAddress(library, "GetPrivateProfileSectionNamesA")));
+    std::string names;
+    if (call != nullptr) {
+      std::vector<char> buffer(size + 1, '\0');
+      SetLastError(ERROR_SUCCESS);
+      const DWORD count = call(buffer.data(), size, orNull(file));
+      names.assign(buffer.data(), count < size ? count : size);
+    }
+    const DWORD error = GetLastError();
+    FreeLibrary(library);
+    SetLastError(error);
+    return names;
+  };
+  return profileRead(file, engine, system);
 }
 
 }  // namespace qb::platform

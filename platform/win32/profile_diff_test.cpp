@@ -37,6 +37,7 @@
 #include <cstdio>
 #include <random>
 
+#include "platform/profile.h"
 #include "platform/profile_engine.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scratch_folder.h"
@@ -535,6 +536,25 @@ TEST(ProfileDifferential, KnownDifferences) {
     p.ourWrite("a"s, "j"s, "2"s);
     EXPECT_EQ(p.systemFile().size() % 2, 0u);
     EXPECT_EQ(p.ourFile(), utf16le(u"[a]\r\nk=1\r\nj=2\r\n") + "Z");
+  }
+}
+
+// Not a difference: a file another program holds reads as an empty one on either side, and our
+// read counts it as failed, whether our engine or the system's function reads that file.
+TEST(ProfileDifferential, AHeldFileCountsAsAFailedRead) {
+  const test::ScratchFolder scratch("qb_profile_held");
+  const std::string file = scratch / "backup.ini";
+  for (const std::string& folder : {"D:\\Respaldos"s, "D:\\A\xC3\xB1o"s}) {  // ANSI, UTF-8
+    test::writeFile(file, "[CONFIG]\r\nprincipal.data=" + folder + "\r\n");
+    const unsigned failures = failedProfileReads();
+    HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(readProfileString("CONFIG"s, "principal.data"s, ""s, 4095, file), "");
+    EXPECT_EQ(failedProfileReads(), failures + 1) << folder;
+    CloseHandle(held);
+    EXPECT_NE(readProfileString("CONFIG"s, "principal.data"s, ""s, 4095, file), "");
+    EXPECT_EQ(readProfileString("CONFIG"s, "principal.data"s, "d"s, 4095, file + ".none"), "d");
+    EXPECT_EQ(failedProfileReads(), failures + 1) << folder;
   }
 }
 

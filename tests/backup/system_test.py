@@ -518,7 +518,8 @@ class BackupRun(unittest.TestCase):
             t.start()
         for t in threads:
             t.join()
-        self.assertEqual([results[i][0] for i in range(10)], [0] * 10)
+        self.assertEqual([results[i][0] for i in range(10)], [0] * 10,
+                         (os.listdir(dest), read(os.path.join(app, "backup.ini"))))
         files = sorted(os.listdir(dest))
         self.assertEqual(len(files), 10, (files, lastrun(os.path.join(app, "backup.ini"))))
         for name in files:
