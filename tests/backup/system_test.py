@@ -740,7 +740,8 @@ class BackupRun(unittest.TestCase):
         self.assert_backup(dest, files[0], "large", started, ended)
         # In the trace: the archive forced to disk, named, its folder forced to disk, and only
         # then the dump deleted, and that forced to disk as well.
-        calls = [line.split(" ", 1)[1] for line in read(trace).decode().splitlines()]
+        # Each line begins with the process number, padded with blanks to a width of its own.
+        calls = [line.split(maxsplit=1)[1] for line in read(trace).decode().splitlines()]
         base = files[0][:-4]
         at = -1
         for pattern in (rf"fsync\(\d+<{re.escape(dest)}/\.{base}\.zip\.tmp>\)",
