@@ -173,6 +173,8 @@ bool writeProfileString(const ProfileName& section, const ProfileName& key,
     if (!section) return false;
     return !doc.write(utf8(section), utf8(key), utf8(value)) || rewrite(*file, doc.bytes());
   }
+  // Not left to the system's function: freed a moment later, a UTF-8 file would get ANSI bytes.
+  if (unopened) return false;
   return (file ? WritePrivateProfileStringA(orNull(section), orNull(key), orNull(value),
                                             file->c_str())
                : WriteProfileStringA(orNull(section), orNull(key), orNull(value))) != FALSE;
