@@ -252,9 +252,9 @@ Value DOBACKUP(BackupHost& host) {
     problem = dumpProblem(host.runDump(CCOMMAND, *dumpFile), *dumpFile);
     return true;
   };
-  // A failed dump leaves nothing a user could take for a backup; false when its file stays.
+  // A failed dump leaves nothing a user could take for a backup; false when its file stays. Its
+  // packer is stopped by then.
   const auto discardDump = [&] {
-    packer.reset();
     platform::deleteFile(names.temporary);
     return !dumpFile->stillNamed() || deleteOwn(host, CSQL);
   };
