@@ -202,6 +202,11 @@ class BlockCheck {
 };
 }  // namespace
 
+bool opensAsArchive(const std::string& zipName) {
+  zlib_filefunc64_def functions = zipFileFunctions();
+  return Unzip(unzOpen2_64(zipName.c_str(), &functions)) != nullptr;
+}
+
 bool archiveHoldsWholeFile(const std::string& zipName, const std::string& entryName,
                            const std::string& fileName) {
   const auto file = platform::InputFile::open(fileName);

@@ -8,6 +8,9 @@
 
 namespace qb {
 
+// True when the file opens as a zip archive: its directory can be found and read.
+bool opensAsArchive(const std::string& zipName);
+
 // True when the archive opens, its last entry named entryName is deflated and records the file's
 // size, and inflating it to its end yields, byte for byte, the file's bytes as they stand now,
 // with the CRC-32 the entry records.

@@ -18,6 +18,30 @@ namespace {
 // client writes meanwhile waits in the system's cache; the client itself never waits for us.
 constexpr auto kPoll = std::chrono::milliseconds(10);
 
+// Passes reads through, keeping the last kKeptTail bytes they gave.
+class TailKept final : public platform::InputFile {
+ public:
+  explicit TailKept(platform::InputFile& input) : input_(input) {}
+  bool seek(std::uint64_t offset) override { return input_.seek(offset); }
+  std::size_t read(char* buffer, std::size_t count) override {
+    const std::size_t got = input_.read(buffer, count);
+    if (got >= kKeptTail) {
+      tail_.assign(buffer + got - kKeptTail, kKeptTail);
+    } else {
+      tail_.append(buffer, got);
+      if (tail_.size() > kKeptTail) tail_.erase(0, tail_.size() - kKeptTail);
+    }
+    return got;
+  }
+  bool failed() const override { return input_.failed(); }
+  std::uint64_t size() const override { return input_.size(); }
+  std::string& tail() { return tail_; }
+
+ private:
+  platform::InputFile& input_;
+  std::string tail_;
+};
+
 // What was read, when the archive holds exactly the dump as it stands.
 std::optional<FileDigest> checked(const std::string& zipName, const std::string& dumpName,
                                   const std::optional<PackedFile>& packed) {
@@ -92,8 +116,10 @@ std::unique_ptr<DumpPacker> DumpPacker::start(const std::string& zipName,
   try {
     packer->follower_ = std::thread([packer = packer.get(), archive = std::move(archive)] {
       try {
-        packer->packed_ = archive->pack(*packer->followed_);
+        TailKept input(*packer->followed_);
+        packer->packed_ = archive->pack(input);
         packer->writeFailure_ = archive->writeFailure();
+        packer->tail_ = std::move(input.tail());
       } catch (const std::exception&) {
         // Out of memory: no digest, so the packing counts as failed.
       }
@@ -124,16 +150,18 @@ PackedDump DumpPacker::finish() {
   // Only an entry opened for ZIP64 sizes has room for them in its local header, and a dump still
   // being written gave no size to decide by: one that ended that large is no archive here, to be
   // packed again from the finished file. Correct first; such dumps are rare enough to pay twice.
-  if (needsZip64(delivered)) return {std::nullopt, writeFailure_};
-  return {checked(zipName_, dumpName_, packed_), writeFailure_};
+  if (needsZip64(delivered)) return {std::nullopt, writeFailure_, {}};
+  return {checked(zipName_, dumpName_, packed_), writeFailure_, std::move(tail_)};
 }
 
 PackedDump packFinishedDump(const std::string& zipName, const std::string& dumpName) {
   const auto dump = platform::InputFile::open(dumpName);
-  const auto archive = dump ? OneFileArchive::create(zipName, dumpName) : nullptr;
-  if (!archive) return {};
-  const auto packed = archive->pack(*dump);
-  return {checked(zipName, dumpName, packed), archive->writeFailure()};
+  if (!dump) return {};
+  const auto archive = OneFileArchive::create(zipName, dumpName);
+  if (!archive) return {std::nullopt, platform::lastErrorText(), {}};
+  TailKept input(*dump);
+  const auto packed = archive->pack(input);
+  return {checked(zipName, dumpName, packed), archive->writeFailure(), std::move(input.tail())};
 }
 
 }  // namespace qb

@@ -14,12 +14,19 @@
 
 namespace qb {
 
+// How much of the entry's end packing keeps: room for the dump's last line.
+inline constexpr std::size_t kKeptTail = 4096;
+
 // What packing the dump came to.
 struct PackedDump {
   // The size and CRC-32 of everything read, when the archive holds exactly the dump.
   std::optional<FileDigest> digest;
-  // When a write of the archive failed, the system's words for the first that did.
+  // When the archive could not be made or a write of it failed, the system's words for the first
+  // call that did.
   std::string writeFailure;
+  // The last bytes of what was read into the entry, kKeptTail at most: the dump's end as the
+  // archive holds it, whatever the file holds by now.
+  std::string tail;
 };
 
 class DumpPacker {
@@ -50,6 +57,7 @@ class DumpPacker {
   // Written by the follower, read once it has been joined.
   std::optional<PackedFile> packed_;
   std::string writeFailure_;
+  std::string tail_;
   std::thread follower_;
 };
 

@@ -1,8 +1,11 @@
 #include "job/dobackup.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "job/backup_names.h"
 #include "job/closing_line.h"
@@ -79,12 +82,19 @@ bool archiveTookTheRoom(const std::string& folder, const std::string& archive) {
   return file && room && *room < file->size();
 }
 
+// What finishing the archive came to: a dump the archive holds that is no backup, or an archive
+// that could not be given its name; neither when the archive stands under its name.
+struct Finished {
+  std::string dumpProblem;
+  std::string archiveProblem;
+};
+
 // The archive the packer made of the dump while the client wrote it, under a name no backup has:
-// checked against the dump as it stands, forced to disk, and only then given its own name, so
-// that a run stopped at any moment leaves no broken file under a backup's name. Why it failed;
-// empty when the archive stands under its name.
-std::string finishArchive(BackupHost& host, const std::string& folder, const DumpNames& names,
-                          std::unique_ptr<DumpPacker> packer) {
+// checked against the dump as it stands, its own last line checked, forced to disk, and only then
+// given its own name, so that a run stopped at any moment leaves no broken file under a backup's
+// name.
+Finished finishArchive(BackupHost& host, const std::string& folder, const DumpNames& names,
+                       std::unique_ptr<DumpPacker> packer) {
   const std::string& temporary = names.temporary;
   PackedDump packed = packer ? packer->finish() : PackedDump();
   packer.reset();
@@ -97,21 +107,74 @@ std::string finishArchive(BackupHost& host, const std::string& folder, const Dum
     platform::setHidden(temporary, true);
   }
   if (!packed.digest)
-    return packed.writeFailure.empty()
-               ? "the archive read back does not hold the dump"
-               : "cannot write the archive " + temporary + ": " + packed.writeFailure;
+    return {{},
+            packed.writeFailure.empty()
+                ? "the archive read back does not hold the dump"
+                : "cannot write the archive " + temporary + ": " + packed.writeFailure};
+  // Something the client left running may have cut or added to the file after the client ended:
+  // what the archive holds must end as a dump does.
+  static_assert(kKeptTail >= kDumpTail);
+  if (!endsWithClosingLine(packed.tail, packed.digest->size <= packed.tail.size()))
+    return {"the dump file " + names.sql +
+                " changed after the client ended: what it holds now lacks the closing line "
+                "\"-- Dump completed\"",
+            {}};
   // Another program, a scanner most likely, may hold the new file for a moment.
   if (!retried(host, [&] { return platform::syncFile(temporary); }))
-    return "cannot force the archive to disk: " + platform::lastErrorText();
+    return {{}, "cannot force the archive to disk: " + platform::lastErrorText()};
   // Cleared before the rename: a hidden backup would pass for none.
   if (!retried(host, [&] {
         return platform::setHidden(temporary, false) &&
                platform::renameToFree(temporary, names.zip);
       }))
-    return "cannot name the archive " + names.zip + ": " + platform::lastErrorText();
+    return {{}, "cannot name the archive " + names.zip + ": " + platform::lastErrorText()};
   if (!platform::syncFolder(folder))
-    return "cannot force the name " + names.zip + " to disk: " + platform::lastErrorText();
+    return {{}, "cannot force the name " + names.zip + " to disk: " + platform::lastErrorText()};
   return {};
+}
+
+// The number of newest archives a folder keeps, from the keep values that apply to it: the larger
+// of those set. `invalid` names one set that is not a whole number of at least 1: then everything
+// is kept.
+struct KeepRule {
+  std::optional<std::size_t> count;
+  std::string invalid;
+};
+
+KeepRule keepRule(TIni& ini, const std::vector<std::string>& keys) {
+  KeepRule rule;
+  for (const std::string& key : keys) {
+    const std::string text = ini.Get("CONFIG", key).text();
+    if (text.empty()) continue;
+    const auto count = keepCount(text);
+    if (!count) return {std::nullopt, key + "=" + text};
+    rule.count = std::max(rule.count.value_or(0), *count);
+  }
+  return rule;
+}
+
+// Deletes the folder's archives beyond those the keep values ask for, and says what it keeps
+// against them. `keys`: the run's own destination's and, where both destinations share the folder
+// and so their archives cannot be told apart, the other's too.
+void pruneAsAsked(BackupHost& host, TIni& ini, const std::vector<std::string>& keys,
+                  const std::string& folder, const std::string& ownArchive,
+                  const std::string& timestamp) {
+  KeepRule rule;
+  if (!settingsRead(host, [&] { rule = keepRule(ini, keys); })) return;
+  if (!rule.invalid.empty()) {
+    platform::writeDiagnostic(timestamp + ": " + rule.invalid +
+                              " is not a whole number of at least 1: no archive is deleted\n");
+    return;
+  }
+  if (!rule.count) return;
+  std::string later;
+  for (const auto& name : pruneArchives(folder, *rule.count, ownArchive))
+    later += (later.empty() ? "" : ", ") + name;
+  if (!later.empty())
+    platform::writeDiagnostic(
+        timestamp + ": archives in " + folder +
+        " dated after this run are kept and not counted among the " + std::to_string(*rule.count) +
+        " newest (move them away if the clock once ran ahead): " + later + "\n");
 }
 }  // namespace
 
@@ -168,7 +231,10 @@ Value DOBACKUP(BackupHost& host) {
         buildNames();
       }
       if (auto claimed = platform::ClaimedFile::create(CSQL)) {
-        if (!platform::nameTaken(CZIP)) return claimed;
+        // With the dump of that base name claimed, a file at the temporary name is a stopped
+        // run's leftover; an entry that stays there, such as a folder, holds the name as well.
+        if (platform::nameTaken(names.temporary)) platform::deleteFile(names.temporary);
+        if (!platform::nameTaken(CZIP) && !platform::nameTaken(names.temporary)) return claimed;
         claimed.reset();
         platform::deleteFile(CSQL);
         continue;
@@ -243,8 +309,6 @@ Value DOBACKUP(BackupHost& host) {
     dumpFile = claimDumpName();
     if (!dumpFile) return false;
     dumpFile->hold();
-    // This run holds the dump of that base name: what stands at the temporary name is a leftover.
-    if (platform::nameTaken(names.temporary)) platform::deleteFile(names.temporary);
     if (alongside) {
       packer = host.startPacking(names.temporary, CSQL);
       platform::setHidden(names.temporary, true);
@@ -275,19 +339,33 @@ Value DOBACKUP(BackupHost& host) {
     QB_AT(frame);
     return fail(dumpFailed, claimFailure);
   }
+  Finished finished;
+  if (problem.empty()) {
+    QB_AT(frame);
+    finished = finishArchive(host, folder.text(), names, std::move(packer));
+    problem = finished.dumpProblem;
+  }
   if (!problem.empty()) {
+    packer.reset();
     if (!discardDump())
       problem +=
           "; the partial dump " + CSQL + " could not be deleted: " + platform::lastErrorText();
     QB_AT(frame);
     return fail(dumpFailed, problem);
   }
-  QB_AT(frame);
-  problem = finishArchive(host, folder.text(), names, std::move(packer));
-  if (!problem.empty()) {
+  if (!finished.archiveProblem.empty()) {
     platform::deleteFile(names.temporary);
     QB_AT(frame);
-    return fail(zipFailed, problem);
+    return fail(zipFailed, finished.archiveProblem);
+  }
+  // The file systems of USB disks keep no Unix modes (or ignore them): a backup there beats none,
+  // but who may read it is the mount's to say.
+  if (const auto mode = platform::unixMode(CZIP); mode && (*mode & 077) != 0) {
+    char octal[8];
+    std::snprintf(octal, sizeof octal, "%04o", *mode);
+    platform::writeDiagnostic(
+        timestamp.text() + ": the archive " + CZIP + " has the permissions of its mount (" + octal +
+        "), not 0600: the file system of " + folder.text() + " does not keep them\n");
   }
   dumpFile.reset();
   QB_AT(frame);
@@ -307,11 +385,10 @@ Value DOBACKUP(BackupHost& host) {
                               " could not be forced to disk: " + platform::lastErrorText() + "\n");
   } else if (recorded) {
     // Old archives go only after a run that did everything it should.
-    std::optional<std::size_t> keep;
-    if (settingsRead(host,
-                     [&] { keep = keepCount(OINI->Get("CONFIG", folderKey + ".keep").text()); }) &&
-        keep)
-      pruneArchives(folder.text(), *keep, baseName.text() + ".zip");
+    std::vector<std::string> keys{folderKey + ".keep"};
+    if (primaryFolder.text() == secondaryFolder.text())
+      keys.push_back(job.destinationNumber == 1 ? "secundario.keep" : "principal.keep");
+    pruneAsAsked(host, *OINI, keys, folder.text(), baseName.text() + ".zip", timestamp.text());
   }
   return {};
 }

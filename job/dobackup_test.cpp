@@ -6,6 +6,10 @@
 #include <functional>
 #include <thread>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "archive/archive_check.h"
 #include "archive/ziparc.h"
 #include "job/backup_names.h"
@@ -93,6 +97,11 @@ class BackupRun : public testing::Test {
     std::snprintf(clock, sizeof clock, "01%02d%02d", 36 + second / 60, second % 60);
     return dest_ + platform::pathSeparator() + "resp_quolmer_2016_4_16_" + clock + extension;
   }
+  // Where the archive of that second is made before it is named.
+  std::string temporaryNamed(int second) const {
+    std::string name = named(second, ".zip.tmp");
+    return name.insert(name.rfind(platform::pathSeparator()) + 1, ".");
+  }
   std::string lastrun() const {
     const std::string ini = readFile(ini_);
     const auto at = ini.find("lastrun=");
@@ -174,7 +183,8 @@ TEST_F(BackupRun, AFailedDumpIsRecordedAndLeavesNothing) {
 }
 
 // An archive that does not hold the dump as the client left it is made again from the finished
-// dump; one that still fails is recorded, and the dump kept.
+// dump; one that still fails is recorded, and the dump kept. What the archive holds must end as a
+// dump does.
 TEST_F(BackupRun, AnArchiveThatFailsItsCheckIsMadeAgainOrRecorded) {
   const auto follow = host_.follow;
   const auto packAgain = host_.packAgain;
@@ -185,18 +195,23 @@ TEST_F(BackupRun, AnArchiveThatFailsItsCheckIsMadeAgainOrRecorded) {
     writeFile(zip, "PK half an archive");  // what a failing disk kept
     return PackedDump();
   };
+  // A process the client left behind cuts the dump after the checks of the file, before it is
+  // packed: the archive would hold it so.
+  const auto cutFirst = [&](const std::string& zip, const std::string& sql) {
+    writeFile(sql, kUnclosed);
+    return packAgain(zip, sql);
+  };
   const std::string changed = "#" + kDump.substr(1);
   struct Case {
     std::function<std::unique_ptr<DumpPacker>(const std::string&, const std::string&)> follow;
     std::function<PackedDump(const std::string&, const std::string&)> packAgain;
-    bool rewritten;  // the client changes its first byte once it has written the dump
-    bool made;
+    bool rewritten;       // the client changes its first byte once it has written the dump
+    std::string failure;  // recorded; none when the backup is made
   };
   const Case cases[] = {
-      {follow, packAgain, true, true},
-      {none, packAgain, false, true},
-      {none, broken, false, false},
-      {follow, broken, true, false},
+      {follow, packAgain, true, {}},        {none, packAgain, false, {}},
+      {none, broken, false, kZipFailed},    {follow, broken, true, kZipFailed},
+      {none, cutFirst, false, kDumpFailed},
   };
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
@@ -217,7 +232,7 @@ TEST_F(BackupRun, AnArchiveThatFailsItsCheckIsMadeAgainOrRecorded) {
     ERRORLEVEL(0);
     const Value result = DOBACKUP(host_);
     const std::string dump = c.rewritten ? changed : kDump;
-    if (c.made) {
+    if (c.failure.empty()) {
       EXPECT_TRUE(result.isNil()) << i;
       EXPECT_EQ(ERRORLEVEL(), 0) << i;
       EXPECT_EQ(destFiles(), std::vector<std::string>{"resp_quolmer_2016_4_16_013642.zip"}) << i;
@@ -226,9 +241,13 @@ TEST_F(BackupRun, AnArchiveThatFailsItsCheckIsMadeAgainOrRecorded) {
     }
     EXPECT_EQ(result, Value(false)) << i;
     EXPECT_EQ(ERRORLEVEL(), 2) << i;
-    EXPECT_EQ(lastrun(), kZipFailed) << i;
+    EXPECT_EQ(lastrun(), c.failure) << i;
+    // Nothing left to pass for a backup, no temporary archive either; a complete dump stays.
+    if (c.failure == kDumpFailed) {
+      EXPECT_EQ(destFiles(), std::vector<std::string>{}) << i;
+      continue;
+    }
     EXPECT_EQ(readFile(named(42, ".sql")), dump) << i;
-    // Nothing left to pass for a backup, no temporary archive either.
     EXPECT_EQ(destFiles(), std::vector<std::string>{"resp_quolmer_2016_4_16_013642.sql"}) << i;
   }
 }
@@ -245,6 +264,7 @@ TEST_F(BackupRun, ANameHeldByAnotherRunIsBuiltAgainFromALaterSecond) {
       {{named(42, ".zip")}, {}, 1, 43},
       {{named(42, ".sql"), named(43, ".zip")}, {}, 2, 44},
       {{}, {named(42, ".zip"), named(43, ".sql")}, 2, 44},
+      {{}, {temporaryNamed(42)}, 1, 43},
       {{}, {}, 60, 0},  // every name of a minute, below
   };
   for (auto c : cases) {
@@ -385,65 +405,89 @@ TEST_F(BackupRun, SettingsThatCannotBeReadForAMomentAreReadAgain) {
 }
 #endif
 
-// Archives beyond the newest the user keeps go after a run that did everything; nothing but
-// this program's archives, never the run's own, never after a failure.
+// Archives beyond the newest the user keeps go after a run that did everything: only archives the
+// run could have made count and go, never the run's own, never one dated after it, never after a
+// failure. Where both destinations share the folder, the larger keep applies.
 TEST_F(BackupRun, KeepsTheNewestArchivesOnlyWhenAsked) {
   const std::string in = dest_ + platform::pathSeparator();
+  const std::string other = (root_ / "other").string();
   const std::vector<std::string> older = {
       "resp_quolmer_2016_4_16_013641.zip", "resp_quolmer_2016_4_9_235959.zip",
       "resp_quolmer_2015_12_31_120000.zip", "resp_quolmer_999_1_1_000000.zip"};
-  const std::vector<std::string> others = {
+  const std::string later = "resp_quolmer_2030_1_1_000000.zip";  // the clock once ran ahead
+  // Not names of archives, or under archives' names but nothing a run makes: an empty file, a
+  // stray download, and (natively) another account's archive.
+  std::vector<std::string> others = {
       "resp_quolmer_2016_04_01_000000.zip", "resp_quolmer_2016_4_1_000000.zip.bak",
       "resp_quolmer_2016_4_1_0000.zip",     "Resp_quolmer_2016_4_1_000000.zip",
-      "resp_quolmer_2016_4_1_000000.sql",   "resp_quolmer_2016_13_1_000000.zip"};
-  const std::string future = "resp_quolmer_2030_1_1_000000.zip";
+      "resp_quolmer_2016_4_1_000000.sql",   "resp_quolmer_2016_13_1_000000.zip",
+      "resp_quolmer_2016_1_1_000000.zip",   "resp_quolmer_2016_1_2_000000.zip",
+      "resp_quolmer_2099_12_1_235959.zip"};
+  std::vector<std::string> all = older;
+  all.push_back(later);
   struct Case {
-    std::string keep;
+    std::string keep, otherKeep;
+    bool shared;  // secundario.data left out: the same folder
     std::int32_t exitCode;
-    std::vector<std::string> kept;  // of the older archives and the future one
-    bool withFuture = false;
+    std::vector<std::string> kept;  // of the older archives and the later one
   };
   const Case cases[] = {
-      {"2", 0, {older[0]}},
-      {"1", 0, {}},
-      {"03", 0, {older[0], older[1]}},
-      {"4", 3, older},  // the dump failed: nothing goes
-      {"0", 0, older},
-      {"-1", 0, older},
-      {"2x", 0, older},
-      {"", 0, older},
-      {"1", 0, {future}, true},  // the run's own archive stays, however old it looks
+      {"2", "", true, 0, {older[0], later}},
+      {"1", "", true, 0, {later}},
+      {"03", "", true, 0, {older[0], older[1], later}},
+      {"4", "", true, 3, all},  // the dump failed: nothing goes
+      {"0", "", true, 0, all},
+      {"-1", "", true, 0, all},
+      {"3 # a week", "", true, 0, all},
+      {"", "", true, 0, all},
+      {"", "2", true, 0, {older[0], later}},  // the other destination's, in the same folder
+      {"1", "3", true, 0, {older[0], older[1], later}},  // the larger
+      {"1", "x", true, 0, all},
+      {"", "1", false, 0, all},  // the other destination has a folder of its own
   };
+  const std::string sample = (root_ / "sample.sql").string();
+  writeFile(sample, kDump);
+  const Value params[] = {Value((root_ / "sample.zip").string()), Value(sample)};
+  HB_ZIPFILE(params);
+  const std::string anArchive = readFile((root_ / "sample.zip").string());
   for (const auto& c : cases) {
     fs::remove_all(dest_);
     fs::create_directories(dest_);
     writeFile(ini_, "[CONFIG]\nprincipal.data=" + dest_ + "\nprincipal.keep=" + c.keep +
-                        "\nsecundario.keep=1\n");
-    for (const auto& name : older) writeFile(in + name, "older");
+                        "\nsecundario.keep=" + c.otherKeep + "\n" +
+                        (c.shared ? "" : "secundario.data=" + other + "\n"));
+    for (const auto& name : all) writeFile(in + name, anArchive);
     for (const auto& name : others) writeFile(in + name, "other");
-    if (c.withFuture) writeFile(in + future, "future");
-    fs::create_directory(in + "resp_quolmer_2001_1_1_000000.zip");
+    writeFile(in + "resp_quolmer_2016_1_2_000000.zip", "");
+    std::vector<std::string> expected = others;
 #ifndef _WIN32
+    fs::create_directory(in + "resp_quolmer_2001_1_1_000000.zip");
     fs::create_symlink(in + older.back(), in + "resp_quolmer_2002_1_1_000000.zip");
+    expected.push_back("resp_quolmer_2001_1_1_000000.zip");
+    expected.push_back("resp_quolmer_2002_1_1_000000.zip");
+    const std::string foreign = in + "resp_quolmer_2016_3_1_000000.zip";
+    writeFile(foreign, anArchive);
+    if (::chown(foreign.c_str(), 65534, 65534) == 0)
+      expected.push_back("resp_quolmer_2016_3_1_000000.zip");
+    else
+      fs::remove(foreign);  // not root: no other account to give it to
 #endif
     host_.client = [&](const std::string& target) {
       writeFile(target, kDump);
       return c.exitCode;
     };
     DOBACKUP(host_);
-    std::vector<std::string> expected = others;
     expected.insert(expected.end(), c.kept.begin(), c.kept.end());
-    expected.push_back("resp_quolmer_2001_1_1_000000.zip");
-#ifndef _WIN32
-    expected.push_back("resp_quolmer_2002_1_1_000000.zip");
-#endif
     if (c.exitCode == 0) expected.push_back("resp_quolmer_2016_4_16_013642.zip");
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(destFiles(), expected) << c.keep;
-    // The key is read, never written back.
+    EXPECT_EQ(destFiles(), expected) << c.keep << " " << c.otherKeep;
+    // The keys are read, never written back.
     const std::string ini = readFile(ini_);
-    const auto at = ini.find("principal.keep=") + 15;
-    EXPECT_EQ(ini.substr(at, ini.find_first_of("\r\n", at) - at), c.keep);
+    for (const auto& [key, value] : {std::pair(std::string("principal.keep="), c.keep),
+                                     std::pair(std::string("secundario.keep="), c.otherKeep)}) {
+      const auto at = ini.find(key) + key.size();
+      EXPECT_EQ(ini.substr(at, ini.find_first_of("\r\n", at) - at), value);
+    }
   }
 }
 

@@ -1,7 +1,6 @@
 #include "job/folder_upkeep.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "archive/archive_check.h"
 #include "job/backup_names.h"
@@ -14,17 +13,17 @@ using Kind = BackupFileName::Kind;
 
 struct Found {
   BackupFileName name;
-  std::string entry;
+  platform::FolderEntry entry;
 };
 
 // The folder's plain files that bear one of this program's names. A hidden archive or dump is
 // none; a temporary archive is one, hidden or not, since a run hides it only once it is made.
 std::vector<Found> backupFiles(const std::string& folder) {
   std::vector<Found> out;
-  for (const auto& entry : platform::folderEntries(folder)) {
+  for (auto& entry : platform::folderEntries(folder)) {
     const auto name = parseBackupFileName(entry.name);
     if (entry.plain && name && (name->kind == Kind::temporary || !entry.hidden))
-      out.push_back({*name, entry.name});
+      out.push_back({*name, std::move(entry)});
   }
   return out;
 }
@@ -43,9 +42,9 @@ void removeLeftovers(const std::string& folder) {
     const std::string dump = in + f.name.baseName + ".sql";
     if (f.name.kind == Kind::archive || platform::fileInUse(dump)) continue;  // a run still going
     if (f.name.kind == Kind::temporary) {
-      platform::deleteFile(in + f.entry);
+      platform::deleteFile(in + f.entry.name);
     } else if (present(files, f.name.baseName, Kind::archive)) {
-      if (archiveHoldsWholeFile(in + f.name.baseName + ".zip", f.entry, dump))
+      if (archiveHoldsWholeFile(in + f.name.baseName + ".zip", f.entry.name, dump))
         platform::deleteFile(dump);
     }
   }
@@ -59,14 +58,32 @@ std::optional<std::size_t> keepCount(const std::string& text) {
   return n >= 1 ? std::optional(n) : std::nullopt;
 }
 
-void pruneArchives(const std::string& folder, std::size_t keep, const std::string& ownArchive) {
+std::vector<std::string> pruneArchives(const std::string& folder, std::size_t keep,
+                                       const std::string& ownArchive) {
+  const std::string in = folder + platform::pathSeparator();
   std::vector<Found> archives = backupFiles(folder);
   std::erase_if(archives, [](const Found& f) { return f.name.kind != Kind::archive; });
+  const auto own = std::find_if(archives.begin(), archives.end(),
+                                [&](const Found& f) { return f.entry.name == ownArchive; });
+  if (own == archives.end()) return {};
+  const Found ours = *own;
+  // A planted empty file or a stray download under an archive's name, or another account's file in
+  // a shared folder, is none of this run's to count or delete. Dated after this run's own, an
+  // archive is kept and not counted: the clock once ran ahead, and counted it would push out the
+  // real ones.
+  std::vector<std::string> later;
+  std::erase_if(archives, [&](const Found& f) {
+    if (f.entry.owner != ours.entry.owner || !opensAsArchive(in + f.entry.name)) return true;
+    if (f.name.stamp <= ours.name.stamp) return false;
+    later.push_back(f.entry.name);
+    return true;
+  });
   std::sort(archives.begin(), archives.end(),
             [](const Found& a, const Found& b) { return a.name.stamp > b.name.stamp; });
   for (std::size_t i = keep; i < archives.size(); ++i)
-    if (archives[i].entry != ownArchive)
-      platform::deleteFile(folder + platform::pathSeparator() + archives[i].entry);
+    if (archives[i].entry.name != ownArchive) platform::deleteFile(in + archives[i].entry.name);
+  std::sort(later.begin(), later.end());
+  return later;
 }
 
 }  // namespace qb

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qb {
 
@@ -16,8 +17,12 @@ void removeLeftovers(const std::string& folder);
 // "30" gives 30: a whole number of at least 1 in decimal digits; nothing for any other text.
 std::optional<std::size_t> keepCount(const std::string& text);
 
-// Deletes the archives of the folder beyond the newest `keep` by the date and time in their
-// names: only plain files named exactly like this program's archives, never `ownArchive`.
-void pruneArchives(const std::string& folder, std::size_t keep, const std::string& ownArchive);
+// Deletes the archives of the folder beyond the newest `keep`, by the date and time in their names,
+// counting `ownArchive` (the run's, never deleted) and those dated before it. Only archives the run
+// could have made count: plain files named exactly like this program's archives, owned by the
+// account that owns `ownArchive` (where the system has owners), that open as zip archives.
+// Returns the names of those dated after `ownArchive`: kept, and not counted.
+std::vector<std::string> pruneArchives(const std::string& folder, std::size_t keep,
+                                       const std::string& ownArchive);
 
 }  // namespace qb

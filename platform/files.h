@@ -46,6 +46,9 @@ struct FolderEntry {
   std::string name;
   bool plain = false;   // a regular file: no folder, link, device or other special entry
   bool hidden = false;  // natively a name that begins with a dot; on Windows hidden or system
+  // Natively the account that owns the entry (on media without owners, the mount's); Windows
+  // lists none.
+  std::optional<std::uint32_t> owner;
 };
 
 // Every entry of the folder but "." and "..", in the order the system lists them; none when the
@@ -56,8 +59,14 @@ std::vector<FolderEntry> folderEntries(const std::string& folder);
 bool syncFile(const std::string& name);
 
 // Gives the file at `from` the name `to` in the same folder, provided no entry of any kind holds
-// `to`. On Windows the change is on disk when it returns; natively syncFolder puts it there.
+// `to`. On Windows the change is on disk when it returns; natively syncFolder puts it there. On a
+// file system that can neither rename without replacing nor link (FAT, exFAT), the name is found
+// free just before a plain rename takes it: the caller must hold it among its peers.
 bool renameToFree(const std::string& from, const std::string& to);
+
+// Natively the file's permission bits as the file system shows them (one that keeps no Unix
+// modes shows the mount's); none where it cannot be read, and on Windows, which has no such modes.
+std::optional<unsigned> unixMode(const std::string& name);
 
 // Forces to disk what changed in the folder's list of names (natively; the Windows file systems
 // keep their own journal of it).
@@ -75,9 +84,10 @@ bool setHidden(const std::string& name, bool hidden);
 bool fileInUse(const std::string& name);
 
 // A file made under a name that no entry held, readable and writable by its owner alone where the
-// system has such modes. Natively it stays open while the object lives, so that a child can be
-// handed this very file and the name be checked to still be it; on Windows, where CMD opens the
-// name again for its redirection, only the name is kept until hold().
+// file system keeps such modes (where it refuses or ignores them, the file is made all the same).
+// Natively it stays open while the object lives, so that a child can be handed this very file and
+// the name be checked to still be it; on Windows, where CMD opens the name again for its
+// redirection, only the name is kept until hold().
 class ClaimedFile {
  public:
   // Null when an entry holds the name already or the folder cannot take the file.

@@ -17,8 +17,9 @@ Shell commandShell();
 // Starts the command line as a new process in a console of its own with the window show state
 // (SW_*), waits for its end and returns its exit code as a signed 32-bit number; -1 when it could
 // not be started. Where the platform has a message queue, the wait is 2 ms at a time with a call
-// of betweenWaits after each. On Windows whatever the command left running is ended before the
-// call returns, so nothing it started goes on writing afterwards.
+// of betweenWaits after each. Whatever the command left running (on Windows in its job, natively
+// in its process group) is ended before the call returns, so nothing it started goes on writing
+// afterwards.
 //
 // output: the command's standard output, where the shell takes no redirection from the line
 // (Shell::Posix), so that no name is opened again; a CMD line redirects for itself.

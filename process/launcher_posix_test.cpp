@@ -36,6 +36,19 @@ TEST(WAITRUN, ReturnsOnlyAfterTheCommandHasEnded) {
   EXPECT_EQ(readFile(out), "done\n");
 }
 
+TEST(WAITRUN, NothingTheCommandStartedOutlivesTheWait) {
+  // A background child, and one orphaned by the shell that started it: neither may write, whether
+  // waited for or left running.
+  const test::ScratchFolder scratch("qb_waitrun_left");
+  const std::string late = scratch / "late", orphan = scratch / "orphan";
+  const Value params[] = {Value("(sleep 1; echo late > '" + late +
+                                "') & sh -c '(sleep 1; echo x > " + orphan + ") &'; echo now")};
+  EXPECT_EQ(WAITRUN(params), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_EQ(readFile(late), "");
+  EXPECT_EQ(readFile(orphan), "");
+}
+
 TEST(WAITRUN, TheClaimedFileIsTheStandardOutputAndNoNameIsOpenedAgain) {
   const test::ScratchFolder scratch("qb_waitrun_out");
   const std::string name = scratch / "out", moved = name + ".moved";

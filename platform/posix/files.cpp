@@ -34,14 +34,12 @@ int openFlags(const char* mode) {
   }
 }
 
-// What this program creates holds a database: for its owner's eyes only, whatever the umask.
+// What this program creates holds a database: for its owner's eyes only, whatever the umask. FAT
+// and exFAT refuse the mode and NTFS through FUSE ignores it; a backup there beats none, and the
+// run says what the archive's mode came to.
 int createPrivate(const std::string& name, int flags) {
   const int fd = ::open(name.c_str(), flags | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd >= 0 && ::fchmod(fd, 0600) != 0) {
-    ::close(fd);
-    ::unlink(name.c_str());
-    return -1;
-  }
+  if (fd >= 0) (void)::fchmod(fd, 0600);
   return fd;
 }
 
@@ -173,8 +171,9 @@ std::vector<FolderEntry> folderEntries(const std::string& folder) {
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     struct stat st {};
-    const bool plain = ::lstat((folder + "/" + name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
-    out.push_back({name, plain, isHidden(name)});
+    const bool known = ::lstat((folder + "/" + name).c_str(), &st) == 0;
+    out.push_back({name, known && S_ISREG(st.st_mode), isHidden(name),
+                   known ? std::optional<std::uint32_t>(st.st_uid) : std::nullopt});
   }
   ::closedir(dir);
   return out;
@@ -185,13 +184,26 @@ bool syncFile(const std::string& name) {
 }
 
 bool renameToFree(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
-    // A file system that cannot rename without replacing can still link: that fails on any entry
-    // at the name as well.
-    if (errno != EINVAL || ::link(from.c_str(), to.c_str()) != 0) return false;
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL) return false;
+  // A file system that cannot rename without replacing may still link: that fails on any entry at
+  // the name as well.
+  if (::link(from.c_str(), to.c_str()) == 0) {
     ::unlink(from.c_str());
+    return true;
   }
-  return true;
+  if (errno == EEXIST) return false;
+  if (nameTaken(to)) {
+    errno = EEXIST;
+    return false;
+  }
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::optional<unsigned> unixMode(const std::string& name) {
+  struct stat st {};
+  if (::lstat(name.c_str(), &st) != 0) return std::nullopt;
+  return static_cast<unsigned>(st.st_mode & 07777);
 }
 
 std::optional<std::uint64_t> roomLeft(const std::string& folder) {

@@ -109,7 +109,7 @@ std::vector<FolderEntry> folderEntries(const std::string& folder) {
     out.push_back({name,
                    (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
                          FILE_ATTRIBUTE_DEVICE)) == 0,
-                   (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0});
+                   (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0, std::nullopt});
   } while (FindNextFileW(h, &fd));
   FindClose(h);
   return out;
@@ -142,6 +142,10 @@ bool syncFile(const std::string& name) {
 bool renameToFree(const std::string& from, const std::string& to) {
   // Without MOVEFILE_REPLACE_EXISTING any entry at the new name makes the move fail.
   return MoveFileExW(widen(from).c_str(), widen(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+std::optional<unsigned> unixMode(const std::string&) {
+  return std::nullopt;
 }
 
 std::optional<std::uint64_t> roomLeft(const std::string& folder) {

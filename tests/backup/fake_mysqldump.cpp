@@ -7,7 +7,10 @@
 //                     exit code N; "empty": nothing, exit code 0; "unclosed": the canned dump
 //                     without its closing line, exit code 0; "byte": one byte, exit code 0;
 //                     "hang": half of the canned dump, then a wait of ten minutes for someone to
-//                     kill it, exit code 0 should nobody
+//                     kill it, exit code 0 should nobody; "leave:cut" and "leave:add": the large
+//                     dump, exit code 0, and a process left running that cuts the dump to half,
+//                     or adds a statement after its closing line, a moment later (while a run
+//                     would still be packing what it read)
 //   QB_DUMP_DELAY_MS  waits this long before writing, so that runs overlap
 #include <chrono>
 #include <cstdint>
@@ -15,6 +18,12 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 std::string env(const char* name) {
@@ -54,6 +63,48 @@ void write(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stdout);
   std::fflush(stdout);
 }
+
+// The left process's work, on the standard output it shares with the client, once the client has
+// long ended.
+void changeLater(const std::string& how, long half) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  if (how == "add") {
+    write("INSERT INTO `clientes` VALUES (41,'tarde');\n");
+    return;
+  }
+#ifdef _WIN32
+  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  SetFilePointer(out, half, nullptr, FILE_BEGIN);
+  SetEndOfFile(out);
+#else
+  if (::ftruncate(STDOUT_FILENO, half) != 0) std::perror("fixture: ftruncate");
+#endif
+}
+
+// Starts a process that outlives this one and changes the dump after it.
+void leaveBehind(const std::string& how, long half) {
+#ifdef _WIN32
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  SetEnvironmentVariableA("QB_DUMP_MODE", ("later:" + how + ":" + std::to_string(half)).c_str());
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(self, self, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
+    std::fputs("fixture: cannot start the left process\n", stderr);
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+#else
+  if (::fork() == 0) {
+    changeLater(how, half);
+    std::_Exit(0);
+  }
+#endif
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,6 +132,13 @@ int main(int argc, char** argv) {
   } else if (mode == "hang") {
     write(canned.substr(0, canned.size() / 2));
     std::this_thread::sleep_for(std::chrono::minutes(10));
+  } else if (mode.starts_with("leave:")) {
+    writeLarge(150000);
+    write(kClosingLine);
+    leaveBehind(mode.substr(6), 4 << 20);
+  } else if (mode.starts_with("later:")) {
+    const auto cut = mode.rfind(':');
+    changeLater(mode.substr(6, cut - 6), std::atol(mode.c_str() + cut + 1));
   } else if (mode != "empty") {
     std::fputs(("fixture: unknown QB_DUMP_MODE " + mode + "\n").c_str(), stderr);
     return 100;

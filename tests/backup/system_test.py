@@ -220,6 +220,8 @@ class BackupRun(unittest.TestCase):
         """What the client writes through the shell's redirection in that mode."""
         if mode == "empty" or mode.startswith("fail:"):
             return b""
+        if mode.startswith("leave:"):
+            return self.reference("large")  # as the client wrote it, before anything changed it
         if mode not in self.references:
             target = os.path.join(tempfile.mkdtemp(prefix="qb_reference_"), "ref.sql")
             host.client_output(target, self.client_env(mode))
@@ -316,6 +318,24 @@ class BackupRun(unittest.TestCase):
                 # Nothing a user could take for a backup.
                 self.assertEqual(os.listdir(dest), [])
 
+    def test_a_process_the_client_left_running(self):
+        # It cuts the dump, or adds to it, a moment after the client has ended, while the run packs
+        # what it read. It is ended with the client; should it act first, the run finds the dump
+        # changed. Never an archive that holds less or more than the client's whole dump.
+        for mode in ["leave:cut", "leave:add"]:
+            with self.subTest(mode=mode):
+                root = tempfile.mkdtemp(dir=self.tmp)
+                dest = os.path.join(root, "dest")
+                os.makedirs(dest)
+                app = self.install(self.ini_for(dest), root)
+                code, started, ended = self.run_program(app, mode=mode)
+                if code == 0:
+                    (archive,) = os.listdir(dest)
+                    self.assert_backup(dest, archive, mode, started, ended)
+                    continue
+                self.assert_failed(app, code, DUMP_FAILED.format("principal"))
+                self.assertEqual(os.listdir(dest), [])
+
     def test_client_killed_from_outside(self):
         # Under Wine a killed client's CMD ends with exit code 0, and a killed CMD leaves its
         # client running; natively the shell reports the signal.
@@ -360,8 +380,9 @@ class BackupRun(unittest.TestCase):
         self.fail(f"no dump of {size} bytes while the client ran: {os.listdir(dest)}")
 
     def test_entries_at_the_coming_archive_names(self):
-        # Whatever stands at an archive's name holds that name: the run moves on to the first free
-        # second, as for a plain file, and opens none of them.
+        # Whatever stands at an archive's name, or where it is made before it is named, holds that
+        # name: the run moves on to the first free second, as for a plain file, and opens none of
+        # them.
         dest, outside = os.path.join(self.tmp, "dest"), os.path.join(self.tmp, "outside")
         os.makedirs(dest)
         os.makedirs(outside)
@@ -370,11 +391,13 @@ class BackupRun(unittest.TestCase):
             f.write(b"not this run's")
         gone = os.path.join(outside, "gone.zip")
         kinds = ["folder"] * 4 if host.cmd_shell else ["link", "dangling link", "fifo", "folder"]
+        kinds.append("folder at the temporary name")
         app = self.install(self.ini_for(dest))
         now = int(time.time())
         decoys = [os.path.join(dest, base_name_at(now + i) + ".zip") for i in range(len(kinds))]
+        decoys[-1] = os.path.join(dest, "." + base_name_at(now + len(kinds) - 1) + ".zip.tmp")
         for kind, path in zip(kinds, decoys):
-            if kind == "folder":
+            if kind.startswith("folder"):
                 os.makedirs(path)
             elif kind == "fifo":
                 os.mkfifo(path)
@@ -387,7 +410,7 @@ class BackupRun(unittest.TestCase):
         self.assertEqual(sorted(os.listdir(dest)), sorted([os.path.basename(d) for d in decoys] + [expected]))
         self.assert_backup(dest, expected, "canned", started, ended)
         for kind, path in zip(kinds, decoys):
-            if kind == "folder":
+            if kind.startswith("folder"):
                 self.assertEqual(os.listdir(path), [])
             elif kind == "fifo":
                 self.assertTrue(stat.S_ISFIFO(os.lstat(path).st_mode))
@@ -703,6 +726,102 @@ class BackupRun(unittest.TestCase):
         (dump,) = os.listdir(dest)  # kept, as after any archive that failed
         self.assertEqual(run.stderr, f"{status}: cannot write the archive {dest}/.{dump[:-4]}.zip.tmp: "
                                      "No space left on device\n")
+
+    def test_keeping_the_newest_archives(self):
+        # Only archives this account's runs made count and go: not those a clock that ran ahead
+        # dated after the run (named on standard error), nor empty files or another account's
+        # archives planted under archives' names in a shared folder. Where both destinations
+        # share the folder the larger keep applies to either run; a keep that is no whole number
+        # keeps everything, and says so.
+        earlier = [f"resp_quolmer_2016_4_{day}_013642.zip" for day in range(8, 0, -1)]  # newest first
+        later = [f"resp_quolmer_2099_12_{day}_235959.zip" for day in range(1, 4)]
+        foreign = not host.cmd_shell  # Wine runs only as the owner of its prefix
+        rows = [
+            dict(row="dated after the run", selector="1", keys="principal.keep=3\r\n",
+                 ours=earlier[:3] + later, kept=earlier[:2] + later, said=", ".join(later)),
+            dict(row="planted", selector="1", keys="principal.keep=1\r\n", ours=earlier[:1],
+                 planted=later, nobodys=earlier[1:3] if foreign else [], kept=[]),
+            dict(row="both destinations in one folder", selector="2",
+                 keys="principal.keep=7\r\nsecundario.keep=1\r\n", ours=earlier, kept=earlier[:6]),
+            dict(row="not a whole number", selector="1", keys="principal.keep=3 # a week\r\n",
+                 ours=earlier[:4], kept=earlier[:4],
+                 said="principal.keep=3 # a week is not a whole number of at least 1: no archive is deleted"),
+        ]
+        for r in rows:
+            with self.subTest(row=r["row"]):
+                root = tempfile.mkdtemp(dir=self.tmp)
+                dest = os.path.join(root, "dest")
+                os.makedirs(dest)
+                os.chmod(dest, 0o1777)  # a shared folder: each may delete only its own files
+                for name in r["ours"] + r.get("nobodys", []):
+                    with zipfile.ZipFile(os.path.join(dest, name), "w", zipfile.ZIP_DEFLATED) as z:
+                        z.writestr(name[:-4] + ".sql", "-- an earlier backup\n")
+                for name in r.get("planted", []):
+                    open(os.path.join(dest, name), "wb").close()
+                for name in r.get("nobodys", []) + (r.get("planted", []) if foreign else []):
+                    os.chown(os.path.join(dest, name), 65534, 65534)
+                before = set(os.listdir(dest))
+                app = self.install(self.ini_for(dest) + r["keys"], root)
+                code, _, _ = self.run_program(app, r["selector"])
+                self.assertEqual(code, 0, self.stderr)
+                (own,) = set(os.listdir(dest)) - before
+                self.assertEqual(sorted(os.listdir(dest)),
+                                 sorted(r["kept"] + r.get("planted", []) + r.get("nobodys", []) + [own]))
+                if not host.cmd_shell:
+                    self.assertEqual(self.stderr.count("\n"), 1 if "said" in r else 0, self.stderr)
+                    self.assertIn(r.get("said", ""), self.stderr)
+
+    def test_destinations_without_unix_modes(self):
+        # USB disks and the like, each a loop file through FUSE: FAT refuses modes, exFAT and NTFS
+        # ignore them, none renames without replacing, FAT and exFAT cannot link. The backup is
+        # made, and the run says when the archive is open to every account, as the mount has it.
+        # FAT through FUSE (fusefat) also loses writes that go back into a file it is still
+        # writing, the archive's local header among them: there the check finds the archive
+        # broken, and the complete dump stays.
+        if not os.path.exists("/dev/fuse"):
+            self.skipTest("no /dev/fuse on this machine")
+        rows = [("exFAT", ["mkfs.exfat"], ["mount.exfat-fuse"], 0o777),
+                ("FAT", ["mkfs.vfat"], ["fusefat", "-o", "rw+"], 0o700),
+                ("NTFS", ["mkntfs", "-F", "-q", "-f"], ["ntfs-3g"], 0o777)]
+        for name, mkfs, mount, shown in rows:
+            with self.subTest(file_system=name):
+                image, disk = os.path.join(self.tmp, name + ".img"), os.path.join(self.tmp, name)
+                os.makedirs(disk)
+                subprocess.run(["truncate", "-s", "64M", image], check=True)
+                subprocess.run(mkfs + [image], check=True, capture_output=True)
+                loop = subprocess.run(["losetup", "-f", "--show", image], capture_output=True, text=True)
+                if loop.returncode != 0:
+                    self.skipTest("no loop device on this machine")
+                self.addCleanup(subprocess.run, ["losetup", "-d", loop.stdout.strip()])
+                subprocess.run(mount + [loop.stdout.strip(), disk], check=True, capture_output=True)
+                self.addCleanup(subprocess.run, ["umount", disk])
+                dest = os.path.join(disk, "dest")
+                os.makedirs(dest)
+                app = self.install(self.ini_for(dest), tempfile.mkdtemp(dir=self.tmp))
+                if host.cmd_shell:
+                    code, started, ended = self.run_program(app)
+                else:
+                    # The mount lives in this namespace only, so the run is not confined to another.
+                    started = datetime.datetime.now().replace(microsecond=0)
+                    run = subprocess.run([os.path.join(app, host.program_name), "1"], cwd=app,
+                                         env=self.client_env(), capture_output=True, text=True,
+                                         preexec_fn=umask_of_the_units)
+                    code, ended, self.stderr = run.returncode, datetime.datetime.now(), run.stderr
+                (made,) = os.listdir(dest)
+                path = os.path.join(dest, made)
+                if name == "FAT" and code != 0:
+                    self.assertEqual(code, 2)
+                    self.assertEqual(lastrun(os.path.join(app, "backup.ini")), ZIP_FAILED.format("principal"))
+                    self.assertEqual(read(path), self.reference("canned"))
+                    continue
+                self.assertEqual(code, 0, self.stderr)
+                self.assert_backup(dest, made, "canned", started, ended)
+                if host.cmd_shell:
+                    continue
+                self.assertEqual(stat.S_IMODE(os.stat(path).st_mode), shown)
+                self.assertEqual(self.stderr, "" if shown == 0o700 else
+                                 f"{timestamp_of(made)}: the archive {path} has the permissions of its "
+                                 f"mount ({shown:04o}), not 0600: the file system of {dest} does not keep them\n")
 
     def test_power_cut_right_after_a_run(self):
         if host.cmd_shell:
