@@ -346,7 +346,6 @@ Value DOBACKUP(BackupHost& host) {
     problem = finished.dumpProblem;
   }
   if (!problem.empty()) {
-    packer.reset();
     if (!discardDump())
       problem +=
           "; the partial dump " + CSQL + " could not be deleted: " + platform::lastErrorText();
