@@ -51,7 +51,7 @@ bool settingsRead(BackupHost& host, const std::function<void()>& reads) {
 
 // A scheduler reads the exit code, a person the line on standard error.
 void endWithoutSuccess(const std::string& line) {
-  platform::writeDiagnostic(line + "\n");
+  platform::writeDiagnostic(platform::Diagnostic::failure, line + "\n");
   ERRORLEVEL(2);
 }
 
@@ -299,12 +299,15 @@ Value DOBACKUP(BackupHost& host) {
   QB_AT(frame);
   // Gone for good, so that a power cut now cannot bring back an empty dump beside its archive.
   if (!deleteOwn(host, CSQL)) {
-    platform::writeDiagnostic(timestamp.text() + ": the dump " + CSQL +
-                              " could not be deleted: " + platform::lastErrorText() +
-                              "; a later run deletes it once it has checked the archive\n");
+    platform::writeDiagnostic(platform::Diagnostic::warning,
+                              timestamp.text() + ": the dump " + CSQL +
+                                  " could not be deleted: " + platform::lastErrorText() +
+                                  "; a later run deletes it once it has checked the archive\n");
   } else if (!platform::syncFolder(folder.text())) {
-    platform::writeDiagnostic(timestamp.text() + ": the deletion of the dump " + CSQL +
-                              " could not be forced to disk: " + platform::lastErrorText() + "\n");
+    platform::writeDiagnostic(platform::Diagnostic::warning,
+                              timestamp.text() + ": the deletion of the dump " + CSQL +
+                                  " could not be forced to disk: " + platform::lastErrorText() +
+                                  "\n");
   } else if (recorded) {
     // Old archives go only after a run that did everything it should.
     std::optional<std::size_t> keep;
