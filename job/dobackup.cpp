@@ -6,6 +6,7 @@
 
 #include "job/backup_names.h"
 #include "job/closing_line.h"
+#include "job/dump_client.h"
 #include "job/folder_upkeep.h"
 #include "job/job_state.h"
 #include "platform/console.h"
@@ -132,6 +133,7 @@ Value DOBACKUP(BackupHost& host) {
   const JobState job = jobState();
   const platform::Shell shell = platform::commandShell();
   const std::string iniName = job.baseFolder + "backup.ini";
+  const DumpClient client = dumpClient(shell, job.baseFolder);
 
   // Everything one clock reading gives: date, time, base name, timestamp.
   platform::LocalTime reading;
@@ -151,7 +153,7 @@ Value DOBACKUP(BackupHost& host) {
   };
   const Value& folder = job.destinationNumber == 1 ? primaryFolder : secondaryFolder;
   const auto buildNames = [&] {
-    names = dumpNames(shell, folder.text(), baseName.text());
+    names = dumpNames(shell, client, folder.text(), baseName.text());
     CCOMMAND = names.command;
     CSQL = names.sql;
     CZIP = names.zip;
@@ -227,6 +229,8 @@ Value DOBACKUP(BackupHost& host) {
       folder.text().empty() ? "no folder in " + folderKey + ".data of " + iniName
       : !folderFitsCommand(shell, folder.text())
           ? "the folder " + folder.text() + " holds characters the dump command cannot carry"
+      : !folderFitsCommand(shell, client.optionFile)
+          ? "the option file " + client.optionFile + " has a name the dump command cannot carry"
           : std::string();
   if (!folderProblem.empty()) {
     QB_AT(frame);  // tests/report: a run without backup.ini fails here
