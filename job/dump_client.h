@@ -18,8 +18,8 @@ struct DumpClient {
 // the search path: mysqldump, or mariadb-dump where only that is there; XAMPP's again when there
 // is none, so that the shell says what is missing. The option file is baseFolder's mysqldump.cnf
 // when the existence test finds it.
-DumpClient dumpClient(platform::Shell shell, const std::string& baseFolder,
-                      const std::function<std::string(const std::string&)>& findProgram =
-                          platform::findProgram);
+DumpClient dumpClient(
+    platform::Shell shell, const std::string& baseFolder,
+    const std::function<std::string(const std::string&)>& findProgram = platform::findProgram);
 
 }  // namespace qb
