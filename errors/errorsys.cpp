@@ -1,7 +1,9 @@
 #include "errors/errorsys.h"
 
+#include "errors/error_message.h"
 #include "errors/report.h"
 #include "errors/report_file.h"
+#include "platform/console.h"
 #include "runtime/frames.h"
 #include "runtime/neterr.h"
 
@@ -38,7 +40,9 @@ Value ERRORDIALOG(const ErrorRef& error, DialogStep dialog) {
   if (PROCNAME(kGuardLevel).starts_with("ERRORDIALO")) exitSequence();
 
   const std::string report = composeReport(*error, gatherFacts());
-  writeErrorLog(report);
+  const bool written = writeErrorLog(report);
+  // Where nobody sees the dialog, the administrator still finds the error in the system's log.
+  platform::logRuntimeError(ERRORMESSAGE(*error), SETERRORPATH() + "Error.log", written);
   return dialog(error, report);
 }
 

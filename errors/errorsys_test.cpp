@@ -128,8 +128,11 @@ TEST_F(Handler, BreakHookAbandonsAndIsReplacedByThePreviousHook) {
   EXPECT_EQ(g_shown.size(), 1u);
 
   EXPECT_EQ(SETERRORPATH(Value(3)), SETERRORPATH());  // only a text changes the prefix
-  writeErrorLog("line\r\n");
+  EXPECT_TRUE(writeErrorLog("line\r\n"));
   EXPECT_EQ(logText(), "line\r\n\x1A");
+  // Where it cannot go, the administrator's log is told so.
+  SETERRORPATH((dir_ / "missing").string() + platform::pathSeparator());
+  EXPECT_FALSE(writeErrorLog("line\r\n"));
 }
 
 }  // namespace

@@ -45,8 +45,11 @@ void underBreakHook(const std::function<void()>& body) {
   }
 }
 
-void writeErrorLog(const std::string& report) {
-  underBreakHook([&] { platform::writeNewFile(*g_prefix + "Error.log", report + '\x1A'); });
+bool writeErrorLog(const std::string& report) {
+  bool complete = false;
+  underBreakHook(
+      [&] { platform::writeNewFile(*g_prefix + "Error.log", report + '\x1A', &complete); });
+  return complete;
 }
 
 }  // namespace qb

@@ -21,7 +21,8 @@ std::string SETERRORPATH(const Value& folder);
 void underBreakHook(const std::function<void()>& body);
 
 // Writes the report and the end-of-file byte 0x1A into prefix + "Error.log", replacing any
-// earlier file. A file that cannot be created is not reported.
-void writeErrorLog(const std::string& report);
+// earlier file. A file that cannot be created raises no error: false then, as when the write was
+// abandoned or cut short.
+bool writeErrorLog(const std::string& report);
 
 }  // namespace qb

@@ -17,6 +17,22 @@ std::string twoDigits(int n) {
 std::string cmdTarget(const std::string& name) {
   return name.find_first_of(" &|<>^(),;=") == std::string::npos ? name : "\"" + name + "\"";
 }
+
+// One word for /bin/sh whatever it holds: within single quotes, each one of its own closed,
+// escaped and opened again.
+std::string shellQuoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// A program's name as one word for /bin/sh, quoted only where it needs to be.
+std::string shellWord(const std::string& text) {
+  const bool plain = !text.empty() && text.find_first_not_of(
+                                          "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                          "0123456789/._+-") == std::string::npos;
+  return plain ? text : shellQuoted(text);
+}
 }  // namespace
 
 std::string clockText(const platform::LocalTime& reading) {
@@ -34,13 +50,20 @@ std::string backupTimestamp(const NameStamp& s) {
          " " + s.hours + ":" + s.minutes + ":" + s.seconds;
 }
 
-DumpNames dumpNames(platform::Shell shell, const std::string& folder, const std::string& baseName) {
+DumpNames dumpNames(platform::Shell shell, const DumpClient& client, const std::string& folder,
+                    const std::string& baseName) {
   const bool cmd = shell == platform::Shell::Cmd;
   const std::string stem = folder + (cmd ? "\\" : "/") + baseName;
   const std::string sql = stem + ".sql";
+  // The option file first, as the client requires. CMD leaves what stands within double quotes
+  // alone but for %NAME% (folderFitsCommand), and the client's own parsing drops the quotes.
+  const std::string options = (client.optionFile.empty() ? ""
+                               : cmd ? " --defaults-extra-file=\"" + client.optionFile + "\""
+                                     : " --defaults-extra-file=" + shellQuoted(client.optionFile)) +
+                              " -uroot quolmer";
   const std::string command =
-      cmd ? "CMD.EXE /C c:\\xampp\\mysql\\bin\\mysqldump.exe -uroot quolmer > " + cmdTarget(sql)
-          : "/opt/lampp/bin/mysqldump -uroot quolmer";
+      cmd ? "CMD.EXE /C " + client.program + options + " > " + cmdTarget(sql)
+          : shellWord(client.program) + options;
   return {command, sql, stem + ".zip", folder + (cmd ? "\\." : "/.") + baseName + ".zip.tmp"};
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "job/dump_client.h"
 #include "platform/clock.h"
 #include "platform/process.h"
 
@@ -34,7 +35,9 @@ struct DumpNames {
 };
 
 // The folder value exactly as read, the shell's separator (added even after one), the base name.
-DumpNames dumpNames(platform::Shell shell, const std::string& folder, const std::string& baseName);
+// The command starts the client given, its option file (where there is one) as its first option.
+DumpNames dumpNames(platform::Shell shell, const DumpClient& client, const std::string& folder,
+                    const std::string& baseName);
 
 // A name of this program's own in a destination folder, read back from a listing.
 struct BackupFileName {

@@ -2,10 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
+
+#include "tests/support/file_bytes.h"
+#include "tests/support/scratch_folder.h"
+
 namespace qb {
 namespace {
 
 using platform::Shell;
+
+const DumpClient kXampp{"c:\\xampp\\mysql\\bin\\mysqldump.exe", ""};
 
 NameStamp stampOf(int year, int month, int day, int hour, int minute, int second) {
   const std::string clock = clockText({year, month, day, hour, minute, second, 999});
@@ -47,13 +55,14 @@ TEST(BackupNames, CmdNamesKeepTheFolderAsReadAndQuoteOnlyWhenNeeded) {
       {"E:\\x_y-z.1", "E:\\x_y-z.1\\" + base + ".sql", "E:\\x_y-z.1\\" + base + ".sql"},
   };
   for (const auto& c : cases) {
-    const DumpNames n = dumpNames(Shell::Cmd, c.folder, base);
+    const DumpNames n = dumpNames(Shell::Cmd, kXampp, c.folder, base);
     EXPECT_EQ(n.sql, c.sql);
     EXPECT_EQ(n.zip, c.sql.substr(0, c.sql.size() - 4) + ".zip");
     EXPECT_EQ(n.command, dump + c.target);
   }
   for (char special : std::string("|<>^(),;="))
-    EXPECT_EQ(dumpNames(Shell::Cmd, std::string("E:\\a") + special, base).command.back(), '"')
+    EXPECT_EQ(dumpNames(Shell::Cmd, kXampp, std::string("E:\\a") + special, base).command.back(),
+              '"')
         << special;
 }
 
@@ -61,13 +70,78 @@ TEST(BackupNames, PosixCommandNamesNoFile) {
   // The run hands the client the dump file as its standard output: no folder value reaches the
   // shell.
   const std::string base = "resp_quolmer_2017_1_5_090503";
+  const DumpClient xampp{"/opt/lampp/bin/mysqldump", ""};
   for (const char* folder : {"/srv/backup", "", "/a'; rm -rf x; '", "/b > /etc/passwd"}) {
-    const DumpNames n = dumpNames(Shell::Posix, folder, base);
+    const DumpNames n = dumpNames(Shell::Posix, xampp, folder, base);
     EXPECT_EQ(n.command, "/opt/lampp/bin/mysqldump -uroot quolmer") << folder;
     EXPECT_EQ(n.sql, std::string(folder) + "/" + base + ".sql");
     EXPECT_EQ(n.zip, std::string(folder) + "/" + base + ".zip");
   }
-  EXPECT_EQ(dumpNames(Shell::Posix, "/srv/", base).sql, "/srv//" + base + ".sql");
+  EXPECT_EQ(dumpNames(Shell::Posix, xampp, "/srv/", base).sql, "/srv//" + base + ".sql");
+}
+
+TEST(BackupNames, TheOptionFileComesFirstAsOneWordForTheShell) {
+  const std::string base = "resp_quolmer_2016_4_16_013642";
+  struct Case {
+    Shell shell;
+    DumpClient client;
+    std::string command;
+  };
+  const Case cases[] = {
+      {Shell::Cmd,
+       {kXampp.program, "C:\\Mis Programas\\a&b\\mysqldump.cnf"},
+       "CMD.EXE /C c:\\xampp\\mysql\\bin\\mysqldump.exe "
+       "--defaults-extra-file=\"C:\\Mis Programas\\a&b\\mysqldump.cnf\" -uroot quolmer > "
+       "D:\\Respaldos\\" +
+           base + ".sql"},
+      {Shell::Posix,
+       {"/usr/bin/mysqldump", "/opt/quolmerBackup/mysqldump.cnf"},
+       "/usr/bin/mysqldump --defaults-extra-file='/opt/quolmerBackup/mysqldump.cnf' -uroot "
+       "quolmer"},
+      {Shell::Posix,
+       {"/usr/bin/mariadb-dump", "/srv/it's $HOME `x`/mysqldump.cnf"},
+       "/usr/bin/mariadb-dump --defaults-extra-file='/srv/it'\\''s $HOME `x`/mysqldump.cnf' -uroot "
+       "quolmer"},
+      {Shell::Posix, {"/home/a b/bin/mysqldump", ""}, "'/home/a b/bin/mysqldump' -uroot quolmer"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(dumpNames(c.shell, c.client, c.shell == Shell::Cmd ? "D:\\Respaldos" : "/srv", base)
+                  .command,
+              c.command);
+}
+
+TEST(DumpClient, XamppsThenTheDistributionsAndTheOptionFileWhereItStands) {
+  struct Case {
+    std::map<std::string, std::string> programs;  // what the lookup finds, by the name asked
+    std::string chosen;
+  };
+  const std::string xampp = "/opt/lampp/bin/mysqldump";
+  const Case cases[] = {
+      {{{xampp, xampp}, {"mysqldump", "/usr/bin/mysqldump"}}, xampp},
+      {{{"mysqldump", "/usr/bin/mysqldump"}, {"mariadb-dump", "/usr/bin/mariadb-dump"}},
+       "/usr/bin/mysqldump"},
+      {{{"mariadb-dump", "/usr/local/bin/mariadb-dump"}}, "/usr/local/bin/mariadb-dump"},
+      // None at all: the shell names the one it looked for.
+      {{}, xampp},
+  };
+  test::ScratchFolder scratch{"qb_dump_client"};
+  const std::string folder = scratch.path() + "/";
+  for (const auto& c : cases) {
+    const auto find = [&](const std::string& name) {
+      const auto found = c.programs.find(name);
+      return found == c.programs.end() ? std::string() : found->second;
+    };
+    EXPECT_EQ(dumpClient(Shell::Posix, folder, find).program, c.chosen);
+    EXPECT_EQ(dumpClient(Shell::Cmd, folder, find).program, kXampp.program);
+  }
+
+  const auto none = [](const std::string&) { return std::string(); };
+  EXPECT_EQ(dumpClient(Shell::Posix, folder, none).optionFile, "");
+  std::filesystem::create_directory(folder + "mysqldump.cnf");  // a folder is no option file
+  EXPECT_EQ(dumpClient(Shell::Posix, folder, none).optionFile, "");
+  std::filesystem::remove(folder + "mysqldump.cnf");
+  test::writeFile(folder + "mysqldump.cnf", "[mysqldump]\nroutines\n");
+  EXPECT_EQ(dumpClient(Shell::Posix, folder, none).optionFile, folder + "mysqldump.cnf");
 }
 
 TEST(BackupNames, FoldersCmdCannotCarry) {

@@ -9,6 +9,7 @@
 
 #include "job/backup_names.h"
 #include "job/closing_line.h"
+#include "job/dump_client.h"
 #include "job/folder_upkeep.h"
 #include "job/job_state.h"
 #include "platform/console.h"
@@ -54,7 +55,7 @@ bool settingsRead(BackupHost& host, const std::function<void()>& reads) {
 
 // A scheduler reads the exit code, a person the line on standard error.
 void endWithoutSuccess(const std::string& line) {
-  platform::writeDiagnostic(line + "\n");
+  platform::writeDiagnostic(platform::Diagnostic::failure, line + "\n");
   ERRORLEVEL(2);
 }
 
@@ -195,6 +196,7 @@ Value DOBACKUP(BackupHost& host) {
   const JobState job = jobState();
   const platform::Shell shell = platform::commandShell();
   const std::string iniName = job.baseFolder + "backup.ini";
+  const DumpClient client = dumpClient(shell, job.baseFolder);
 
   // Everything one clock reading gives: date, time, base name, timestamp.
   platform::LocalTime reading;
@@ -214,7 +216,7 @@ Value DOBACKUP(BackupHost& host) {
   };
   const Value& folder = job.destinationNumber == 1 ? primaryFolder : secondaryFolder;
   const auto buildNames = [&] {
-    names = dumpNames(shell, folder.text(), baseName.text());
+    names = dumpNames(shell, client, folder.text(), baseName.text());
     CCOMMAND = names.command;
     CSQL = names.sql;
     CZIP = names.zip;
@@ -293,6 +295,8 @@ Value DOBACKUP(BackupHost& host) {
       folder.text().empty() ? "no folder in " + folderKey + ".data of " + iniName
       : !folderFitsCommand(shell, folder.text())
           ? "the folder " + folder.text() + " holds characters the dump command cannot carry"
+      : !folderFitsCommand(shell, client.optionFile)
+          ? "the option file " + client.optionFile + " has a name the dump command cannot carry"
           : std::string();
   if (!folderProblem.empty()) {
     QB_AT(frame);  // tests/report: a run without backup.ini fails here
@@ -376,12 +380,15 @@ Value DOBACKUP(BackupHost& host) {
   QB_AT(frame);
   // Gone for good, so that a power cut now cannot bring back an empty dump beside its archive.
   if (!deleteOwn(host, CSQL)) {
-    platform::writeDiagnostic(timestamp.text() + ": the dump " + CSQL +
-                              " could not be deleted: " + platform::lastErrorText() +
-                              "; a later run deletes it once it has checked the archive\n");
+    platform::writeDiagnostic(platform::Diagnostic::warning,
+                              timestamp.text() + ": the dump " + CSQL +
+                                  " could not be deleted: " + platform::lastErrorText() +
+                                  "; a later run deletes it once it has checked the archive\n");
   } else if (!platform::syncFolder(folder.text())) {
-    platform::writeDiagnostic(timestamp.text() + ": the deletion of the dump " + CSQL +
-                              " could not be forced to disk: " + platform::lastErrorText() + "\n");
+    platform::writeDiagnostic(platform::Diagnostic::warning,
+                              timestamp.text() + ": the deletion of the dump " + CSQL +
+                                  " could not be forced to disk: " + platform::lastErrorText() +
+                                  "\n");
   } else if (recorded) {
     // Old archives go only after a run that did everything it should.
     std::vector<std::string> keys{folderKey + ".keep"};

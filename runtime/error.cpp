@@ -91,7 +91,8 @@ const ErrorHook& errorHook() {
 }
 
 void unrecoverableError(const std::string& message) {
-  platform::writeDiagnostic("Unrecoverable error: " + message + "\n");
+  platform::writeDiagnostic(platform::Diagnostic::failure,
+                            "Unrecoverable error: " + message + "\n");
   ERRORLEVEL(1);
   QUIT();
 }

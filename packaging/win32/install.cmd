@@ -4,7 +4,10 @@ rem administrator:   install.cmd ACCOUNT [FOLDER]
 rem FOLDER, C:\quolmerBackup unless given, is made so that only Administrators and SYSTEM may
 rem change it and every user may read and run it: nobody else can replace the program that the
 rem tasks start with ACCOUNT's rights. ACCOUNT may change backup.ini alone. backup.ini is made
-rem from the sample only when absent, so installing a new version over the old one keeps it.
+rem from the sample only when absent, so installing a new version over the old one keeps it; so is
+rem mysqldump.cnf, the dump client's options and MySQL's password, which only Administrators,
+rem SYSTEM and ACCOUNT may read. The event source quolmerBackup is registered, so that Event Viewer
+rem shows the program's events with its own texts.
 setlocal EnableExtensions DisableDelayedExpansion
 set "account=%~1"
 set "folder=%~2"
@@ -14,10 +17,12 @@ rem on the command lines below.
 for %%i in ("%folder%") do set "folder=%%~fi"
 if "%folder:~-1%"=="\" set "folder=%folder:~0,-1%"
 set "source=%~dp0"
-set "files=quolmerBackup.exe README.txt backup.ini.sample quolmerBackup-principal.xml quolmerBackup-secundario.xml uninstall.cmd"
+set "source_key=HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\quolmerBackup"
+set "files=quolmerBackup.exe README.txt backup.ini.sample mysqldump.cnf.sample quolmerBackup-principal.xml quolmerBackup-secundario.xml uninstall.cmd"
 rem All an earlier install (in place: the unpacked folder itself), its runs and uninstall.cmd may
-rem have left in the folder.
-set "ours=%files% install.cmd backup.ini Error.log"
+rem have left in the folder: those every user may read, and the option file.
+set "public=%files% install.cmd backup.ini Error.log"
+set "ours=%public% mysqldump.cnf"
 if not defined account goto usage
 if "%folder:~1%"==":" goto drive_root
 
@@ -43,7 +48,9 @@ if not exist "%folder%\" (
 )
 rem Resetting the folder gives it for a moment the permissions of the folder above: the files
 rem already there are first given their final ones of their own, so that they take none of those.
-for %%f in (%ours%) do if exist "%folder%\%%f" call :close %%f
+for %%f in (%public%) do if exist "%folder%\%%f" call :close %%f
+if defined failed goto failed
+if exist "%folder%\mysqldump.cnf" call :private
 if defined failed goto failed
 rem An owner may change permissions: Administrators first. Then no entry of its own survives, such
 rem as one for Everyone that the files would inherit; then the groups by their SIDs, whose names
@@ -62,7 +69,7 @@ for %%f in (%files%) do (
   if errorlevel 1 set "failed=1"
 )
 if defined failed goto failed
-echo   copied the program, README.txt, backup.ini.sample, the task definitions and uninstall.cmd
+echo   copied the program, README.txt, the samples, the task definitions and uninstall.cmd
 :copied
 if exist "%folder%\backup.ini" (
   echo   kept backup.ini
@@ -71,9 +78,21 @@ if exist "%folder%\backup.ini" (
   if errorlevel 1 goto failed
   echo   made backup.ini from backup.ini.sample: set the destination folders in it
 )
-rem The program's files take the folder's permissions alone, and an owner, who could change them,
-rem that is no other user.
-for %%f in (%ours%) do if exist "%folder%\%%f" call :own %%f
+rem The sample holds no password yet, so its copy may be readable for the moment before its own
+rem permissions are set.
+if exist "%folder%\mysqldump.cnf" (
+  echo   kept mysqldump.cnf
+) else (
+  copy "%folder%\mysqldump.cnf.sample" "%folder%\mysqldump.cnf" >nul
+  if errorlevel 1 goto failed
+  echo   made mysqldump.cnf from mysqldump.cnf.sample: MySQL's root password goes there
+)
+call :private
+if defined failed goto failed
+echo   only Administrators, SYSTEM and "%account%" may read mysqldump.cnf
+rem The program's other files take the folder's permissions alone, and an owner, who could change
+rem them, that is no other user.
+for %%f in (%public%) do if exist "%folder%\%%f" call :own %%f
 if defined failed goto failed
 rem Since the folder took its permissions nobody else can add to it; what came in the moment
 rem before is not the program's.
@@ -83,13 +102,19 @@ echo   only Administrators and SYSTEM may change the folder; Users may read and 
 icacls "%folder%\backup.ini" /grant "%account%:M" >nul
 if errorlevel 1 goto failed
 echo   "%account%" may change backup.ini
+reg add "%source_key%" /v EventMessageFile /t REG_EXPAND_SZ /d "%folder%\quolmerBackup.exe" /f >nul
+if errorlevel 1 goto failed
+reg add "%source_key%" /v TypesSupported /t REG_DWORD /d 7 /f >nul
+if errorlevel 1 goto failed
+echo   registered the event source quolmerBackup: Event Viewer, Windows Logs, Application
 if /i not "%folder%"=="C:\quolmerBackup" call :definitions_for_folder
 if errorlevel 1 goto failed
 call :register principal
 if errorlevel 1 goto failed
 call :register secundario
 if errorlevel 1 goto failed
-echo Done. Set the destination folders in "%folder%\backup.ini".
+echo Done. Set the destination folders in "%folder%\backup.ini", and MySQL's root password,
+echo once it has one, in "%folder%\mysqldump.cnf".
 exit /b 0
 
 rem The shipped task definitions name C:\quolmerBackup. PowerShell puts the folder in its place
@@ -124,6 +149,17 @@ rem The file %1 with the folder's final permissions as its own, and Administrato
 icacls "%folder%\%1" /setowner "*S-1-5-32-544" >nul
 if errorlevel 1 set "failed=1"
 icacls "%folder%\%1" /inheritance:r /grant:r "*S-1-5-32-544:F" "*S-1-5-18:F" "*S-1-5-32-545:RX" >nul
+if errorlevel 1 set "failed=1"
+exit /b 0
+
+rem mysqldump.cnf readable by Administrators, SYSTEM and the account alone, whatever the folder
+rem lets others do, and Administrators its owner. An account given to an earlier install keeps
+rem its right (README.txt says how to take it away): a reset would let every user read the file
+rem for a moment.
+:private
+icacls "%folder%\mysqldump.cnf" /setowner "*S-1-5-32-544" >nul
+if errorlevel 1 set "failed=1"
+icacls "%folder%\mysqldump.cnf" /inheritance:r /grant:r "*S-1-5-32-544:F" "*S-1-5-18:F" "%account%:R" >nul
 if errorlevel 1 set "failed=1"
 exit /b 0
 

@@ -1,9 +1,10 @@
 @echo off
-rem Removes quolmerBackup's scheduled tasks and program. From a command prompt opened as
-rem administrator:   uninstall.cmd [FOLDER]
+rem Removes quolmerBackup's scheduled tasks, event source and program. From a command prompt
+rem opened as administrator:   uninstall.cmd [FOLDER]
 rem Without FOLDER, the copy in an installed folder (one holding backup.ini) removes that folder,
 rem and the one in the unpacked package, beside install.cmd, removes C:\quolmerBackup.
-rem backup.ini (the folders and the last status), Error.log and every backup stay.
+rem backup.ini (the folders and the last status), mysqldump.cnf, Error.log and every backup stay,
+rem and so do the events already in the Application log.
 setlocal EnableExtensions DisableDelayedExpansion
 set "folder=%~1"
 if not defined folder if exist "%~dp0install.cmd" if not exist "%~dp0backup.ini" set "folder=C:\quolmerBackup"
@@ -27,12 +28,19 @@ call :delete_task principal
 if errorlevel 1 goto failed
 call :delete_task secundario
 if errorlevel 1 goto failed
-for %%f in (quolmerBackup.exe README.txt backup.ini.sample quolmerBackup-principal.xml quolmerBackup-secundario.xml uninstall.cmd) do (
+set "source_key=HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\quolmerBackup"
+reg query "%source_key%" >nul 2>&1
+if errorlevel 1 goto source_deleted
+reg delete "%source_key%" /f >nul
+if errorlevel 1 goto failed
+echo   deleted the event source quolmerBackup
+:source_deleted
+for %%f in (quolmerBackup.exe README.txt backup.ini.sample mysqldump.cnf.sample quolmerBackup-principal.xml quolmerBackup-secundario.xml uninstall.cmd) do (
   if /i not "%folder%\%%f"=="%~f0" if exist "%folder%\%%f" del "%folder%\%%f"
   if /i not "%folder%\%%f"=="%~f0" if exist "%folder%\%%f" set "failed=1"
 )
 if defined failed goto failed
-echo   deleted the program; kept backup.ini, Error.log and the backups
+echo   deleted the program; kept backup.ini, mysqldump.cnf, Error.log and the backups
 if /i not "%folder%\uninstall.cmd"=="%~f0" exit /b 0
 rem This script last, when it is the installed copy: the exit on the same line keeps cmd from
 rem reading on in a file that is gone.

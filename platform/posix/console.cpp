@@ -4,7 +4,8 @@
 
 namespace qb::platform {
 
-void writeDiagnostic(const std::string& text) {
+// Standard error is the log here: the journal and cron keep it.
+void writeDiagnostic(Diagnostic, const std::string& text) {
   const char* p = text.data();
   size_t left = text.size();
   while (left > 0) {
@@ -14,5 +15,7 @@ void writeDiagnostic(const std::string& text) {
     left -= static_cast<size_t>(n);
   }
 }
+
+void logRuntimeError(const std::string&, const std::string&, bool) {}
 
 }  // namespace qb::platform

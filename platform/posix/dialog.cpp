@@ -20,7 +20,7 @@ void runModalDialog(const DialogLayout& layout) {
     if (control.kind == ControlKind::List)
       for (const std::string& item : control.items) shown += item + "\n";
   }
-  writeDiagnostic(shown);
+  writeDiagnostic(Diagnostic::failure, shown);
 }
 
 // Standard error stands in for the desktop, and it is there whoever started the program.

@@ -30,6 +30,9 @@ import zipfile
 DUMP_FAILED = "No se ha generado el respaldo {} Mysql no conectado o no instalado"
 ZIP_FAILED = "No se ha generado el zip {} verifique la carpeta destino"
 NAME = re.compile(r"^resp_quolmer_(\d{4})_([1-9]\d?)_([1-9]\d?)_(\d\d)(\d\d)(\d\d)\.(sql|zip)$")
+# Under Wine an event of the Application log is a line of the eventlog debug channel on standard
+# error, its string as Wine's debug output quotes it (cut short after some 300 characters).
+EVENT = re.compile(r'^[0-9a-f]+:(err|warn):eventlog:ReportEventW L"(.*)"(\.\.\.)?$', re.M)
 # Longer than any run here takes; a run that hangs fails its test instead of stopping the suite.
 RUN_TIMEOUT = 120
 
@@ -75,7 +78,7 @@ class Win32:
         staged = os.path.join(bin_dir, f"mysqldump.{os.getpid()}.tmp")
         shutil.copy(opts.client, staged)
         os.replace(staged, os.path.join(bin_dir, "mysqldump.exe"))
-        self.env = {"QB_WINEPREFIX": self.prefix}
+        self.env = {"QB_WINEPREFIX": self.prefix, "QB_WINEDEBUG": "-all,err+eventlog,warn+eventlog"}
 
     def drive_c(self):
         return os.path.join(self.prefix, "drive_c")
@@ -122,6 +125,16 @@ def lastrun(ini):
         elif section == "[RESULT]" and line.startswith("lastrun="):
             return line[len("lastrun="):]
     return None
+
+
+def events(stderr):
+    """The events a run wrote to the Application log under Wine, in order: ("error" or "warning",
+    the string; one Wine cut short ends with "...")."""
+    def unquote(text):
+        return re.sub(r"\\([0-9a-f]{4}|.)", lambda m: chr(int(m[1], 16)) if len(m[1]) == 4 else
+                      {"n": "\n", "r": "\r", "t": "\t"}.get(m[1], m[1]), text)
+    return [("error" if m[1] == "err" else "warning", unquote(m[2]) + (m[3] or ""))
+            for m in EVENT.finditer(stderr)]
 
 
 def umask_of_the_units():
@@ -273,7 +286,17 @@ class BackupRun(unittest.TestCase):
                 with zipfile.ZipFile(os.path.join(dest, name)) as z:
                     self.assertIsNone(z.testzip(), name)
 
-    def assert_backup(self, dest, name, mode, started, ended):
+    def expected_dump(self, mode, option_file=None):
+        """What the client writes in that mode; handed an option file, a canned dump names it
+        first among the client's arguments."""
+        dump = self.reference(mode)
+        if option_file is None:
+            return dump
+        first, rest = dump.split(b"\n", 1)
+        return first.replace(b" of -uroot ", f" of --defaults-extra-file={option_file} -uroot "
+                             .encode()) + b"\n" + rest
+
+    def assert_backup(self, dest, name, mode, started, ended, option_file=None):
         """One archive named for a second of the run, holding the whole dump; no dump left."""
         when = datetime.datetime.strptime(timestamp_of(name), "%Y-%m-%d %H:%M:%S")
         self.assertTrue(started <= when <= ended, f"{name} outside {started}..{ended}")
@@ -281,7 +304,7 @@ class BackupRun(unittest.TestCase):
         with zipfile.ZipFile(os.path.join(dest, name)) as z:
             self.assertEqual(z.namelist(), [name[:-4] + ".sql"])
             self.assertIsNone(z.testzip())
-            self.assertEqual(z.read(z.namelist()[0]), self.reference(mode))
+            self.assertEqual(z.read(z.namelist()[0]), self.expected_dump(mode, option_file))
             self.assertEqual(z.infolist()[0].compress_type, zipfile.ZIP_DEFLATED)
 
     def test_success(self):
@@ -298,6 +321,7 @@ class BackupRun(unittest.TestCase):
                 self.assert_backup(dest, files[0], mode, started, ended)
                 self.assert_intact_archives(dest)
                 self.assertEqual(lastrun(os.path.join(app, "backup.ini")), timestamp_of(files[0]))
+                self.assertEqual(events(self.stderr), [])
                 # The folder as read stands for the secondary destination too.
                 self.assertIn(f"secundario.data={host.folder_value(dest)}", read(os.path.join(app, "backup.ini")).decode())
 
@@ -526,6 +550,93 @@ class BackupRun(unittest.TestCase):
                 for folder in (name, "Windows_NT"):
                     self.assertEqual(os.listdir(os.path.join(root, folder)), [], folder)
 
+    def test_option_file_beside_the_settings_comes_first(self):
+        # mysqldump.cnf beside backup.ini reaches the client as its first argument, whatever the
+        # program's folder is called; without it the command line is as ever.
+        names = ["app", "Mis Programas (x86) a&b;c=d^e"]
+        if not host.cmd_shell:
+            names.append("it's \"q\" $(touch PWNED) `touch PWNED` & %OS% !x! \\")
+        for name, option_file in [("app", False)] + [(n, True) for n in names]:
+            with self.subTest(name=name, option_file=option_file):
+                root = tempfile.mkdtemp(dir=self.tmp)
+                dest = os.path.join(root, "dest")
+                os.makedirs(dest)
+                app = self.install(self.ini_for(dest), root, name=name)
+                if option_file:
+                    with open(os.path.join(app, "mysqldump.cnf"), "w") as f:
+                        f.write("[mysqldump]\nroutines\n")
+                code, started, ended = self.run_program(app)
+                self.assertEqual(code, 0, self.stderr)
+                (archive,) = os.listdir(dest)
+                option = host.folder_value(app) + ("\\" if host.cmd_shell else "/") + "mysqldump.cnf"
+                self.assert_backup(dest, archive, "canned", started, ended,
+                                   option if option_file else None)
+                self.assertFalse(os.path.exists(os.path.join(app, "PWNED")))
+        if host.cmd_shell:
+            # CMD expands %OS% within quotes too: the client would be handed another file.
+            root = tempfile.mkdtemp(dir=self.tmp)
+            dest = os.path.join(root, "dest")
+            os.makedirs(dest)
+            app = self.install(self.ini_for(dest), root, name="%OS%")
+            with open(os.path.join(app, "mysqldump.cnf"), "w") as f:
+                f.write("[mysqldump]\nroutines\n")
+            code, _, _ = self.run_program(app)
+            self.assert_failed(app, code, DUMP_FAILED.format("principal"))
+            self.assertIn("has a name the dump command cannot carry", events(self.stderr)[0][1])
+            self.assertEqual(os.listdir(dest), [])
+
+    def test_reasons_in_the_event_log(self):
+        if not host.cmd_shell:
+            self.skipTest("Windows' Application log; natively standard error is the log")
+        # Event Viewer formats each event with the exe's message table: its string as it stands.
+        shown = subprocess.run([host.wine, opts.reader, host.folder_value(opts.program)],
+                               env={**os.environ, **host.env}, capture_output=True, text=True)
+        self.assertEqual(shown.returncode, 0, shown.stdout + shown.stderr)
+        for event in (1, 2):
+            self.assertIn(f"event {event}: a line as the program wrote it|", shown.stdout)
+        # A failed run's reason, as an error event; nothing after a success.
+        dest = os.path.join(self.tmp, "dest")
+        os.makedirs(dest)
+        app = self.install(self.ini_for(dest))
+        code, _, _ = self.run_program(app, mode="fail:3")
+        self.assert_failed(app, code, DUMP_FAILED.format("principal"))
+        self.assertEqual(events(self.stderr), [
+            ("error", DUMP_FAILED.format("principal") + ": the dump client ended with exit code 3")])
+        code, _, _ = self.run_program(app)
+        self.assertEqual((code, events(self.stderr)), (0, []))
+
+    def test_help_and_version_start_no_run(self):
+        # Natively they answer and start nothing, not even where a run would delete an old
+        # archive; the Windows program takes them as any other selector: the primary folder.
+        dest = os.path.join(self.tmp, "dest")
+        os.makedirs(dest)
+        old = os.path.join(dest, "resp_quolmer_2001_1_1_000000.zip")
+        with open(old, "wb") as f:
+            f.write(b"an old archive")
+        ini = self.ini_for(dest) + "principal.keep=1\r\n[RESULT]\r\nlastrun=2016-4-16 01:36:42\r\n"
+        app = self.install(ini)
+        if host.cmd_shell:
+            code, started, ended = self.run_program(app, "--help")
+            self.assertEqual(code, 0)
+            (archive,) = os.listdir(dest)
+            self.assert_backup(dest, archive, "canned", started, ended)
+            return
+        for args, said in [(["--help"], r"^Usage: quolmerBackup \[1 \| principal \| 2 \| secundario\]\n"),
+                           (["--version"], r"^quolmerBackup \d+\.\d+\.\d+\S*\n$"),
+                           (["2", "//INFO", "--help", "--version"], r"^Usage: ")]:
+            with self.subTest(args=args):
+                run = subprocess.run([os.path.join(app, host.program_name), *args], cwd=app,
+                                     env=self.client_env(), capture_output=True, text=True)
+                self.assertEqual((run.returncode, run.stderr), (0, ""))
+                self.assertRegex(run.stdout, said)
+                self.assertEqual(os.listdir(dest), [os.path.basename(old)])
+                self.assertEqual(read(old), b"an old archive")
+                self.assertEqual(read(os.path.join(app, "backup.ini")), ini.encode())
+                self.assertEqual(sorted(os.listdir(app)), sorted([host.program_name, "backup.ini"]))
+        # Which client a run here would start, and whether it would hand it the option file.
+        self.assertIn("\nDump client: /opt/lampp/bin/mysqldump\n", run.stdout)
+        self.assertIn("passed to it first where it stands: not there\n", run.stdout)
+
     def test_ten_runs_started_together_into_one_folder(self):
         dest = os.path.join(self.tmp, "dest")
         os.makedirs(dest)
@@ -658,6 +769,10 @@ class BackupRun(unittest.TestCase):
                 dumps = [n for n in os.listdir(dest) if n.endswith(".sql")]
                 self.assertEqual(len(dumps), 1 if (held, ms) == ("*.sql", 12000) else 0)
                 if dumps:
+                    # It stays in plain text beside the archive: the administrator is warned.
+                    self.assertEqual([(k, t[:len(status) + 11]) for k, t in events(self.stderr)],
+                                     [("warning", f"{status}: the dump ")], self.stderr)
+                    self.assertIn("could not be deleted", events(self.stderr)[0][1])
                     # Deleted by the next run once it has checked the archive against it.
                     self.assertEqual(self.run_program(app)[0], 0)
                     self.assertEqual([n for n in os.listdir(dest) if n.endswith(".sql")], [])
@@ -963,6 +1078,7 @@ def main():
     global opts, host
     parser = arguments("program", "client", "source")
     parser.add_argument("--holder", help="win32: the program that holds a file as another would")
+    parser.add_argument("--reader", help="win32: the program that reads the exe's resources")
     opts, rest = parser.parse_known_args()
     if needs_private_opt():
         return again_with_private_opt()

@@ -14,6 +14,7 @@ import glob
 import os
 import re
 import shutil
+import stat
 import subprocess
 import sys
 import tarfile
@@ -62,6 +63,17 @@ def task_values(data):
     return {p: task.findtext("/".join(TASK + step for step in p.split("/"))) for p in paths}
 
 
+def unit_settings(text):
+    """A unit's settings as systemd reads them: key to value, the last assignment winning, the
+    comments and the section lines left out."""
+    settings = {}
+    for line in text.splitlines():
+        if line and line[0] not in "#;[" and "=" in line:
+            key, value = line.split("=", 1)
+            settings[key.strip()] = value.strip()
+    return settings
+
+
 def with_folders(sample, primary, secondary):
     """The sample backup.ini with the two folder values replaced, its line ends kept."""
     text, n = re.subn(r"^principal\.data=[^\r\n]*", lambda _: "principal.data=" + primary, sample,
@@ -79,6 +91,7 @@ class Installed(unittest.TestCase):
     references = {}
     client_env = system_test.BackupRun.client_env
     reference = system_test.BackupRun.reference
+    expected_dump = system_test.BackupRun.expected_dump
     assert_backup = system_test.BackupRun.assert_backup
     run_program = system_test.BackupRun.run_program
 
@@ -114,8 +127,10 @@ class Installed(unittest.TestCase):
 
 class Windows(Installed):
     integrity = ["unzip", "-tq"]
-    names = ["quolmerBackup.exe", "backup.ini.sample", "README.txt", "install.cmd",
-             "uninstall.cmd", "quolmerBackup-principal.xml", "quolmerBackup-secundario.xml"]
+    names = ["quolmerBackup.exe", "backup.ini.sample", "mysqldump.cnf.sample", "README.txt",
+             "install.cmd", "uninstall.cmd", "quolmerBackup-principal.xml",
+             "quolmerBackup-secundario.xml"]
+    source_key = "HKLM\\SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\quolmerBackup"
 
     @classmethod
     def setUpClass(cls):
@@ -157,8 +172,17 @@ class Windows(Installed):
         with open(log) as f:
             return run, f.read().splitlines()
 
+    def event_source(self):
+        """The values of the registered event source, as reg shows them; None without one."""
+        query = self.wine("reg", "query", self.source_key)
+        if query.returncode != 0:
+            return None
+        values = [line.split(None, 2) for line in query.stdout.splitlines() if line[:1].isspace()]
+        return {v[0]: (v[1], v[2].strip()) for v in values if len(v) == 3}
+
     def test_install_and_uninstall_scripts(self):
-        # The administrator test, the permissions, the tasks with an account and PowerShell.
+        # The administrator test, the permissions, the tasks with an account and PowerShell;
+        # Wine's own reg for the event source.
         self.stubs = self.folder("stubs")
         for command in ["fltmc", "icacls", "schtasks", "powershell"]:
             shutil.copy(opts.command_log, os.path.join(self.stubs, command + ".exe"))
@@ -185,7 +209,7 @@ class Windows(Installed):
 
         # A permission that cannot be set stops the script at once; so does a registration that
         # fails, before the next. The folder with a trailing backslash, as users type it.
-        files = ["quolmerBackup.exe", "README.txt", "backup.ini.sample",
+        files = ["quolmerBackup.exe", "README.txt", "backup.ini.sample", "mysqldump.cnf.sample",
                  "quolmerBackup-principal.xml", "quolmerBackup-secundario.xml", "uninstall.cmd"]
         register = [f'schtasks /Create /XML "{where}\\quolmerBackup-{d}.xml" /TN quolmerBackup-{d} '
                     f'/RU "{account}" /RP * /F' for d in ["principal", "secundario"]]
@@ -210,13 +234,18 @@ class Windows(Installed):
                     for line in [f'icacls "{where}\\{name}" /reset',
                                  f'icacls "{where}\\{name}" /setowner "*S-1-5-32-544"']]
 
+        # mysqldump.cnf readable by Administrators, SYSTEM and the account alone.
+        private = [f'icacls "{where}\\mysqldump.cnf" /setowner "*S-1-5-32-544"',
+                   f'icacls "{where}\\mysqldump.cnf" /inheritance:r /grant:r "*S-1-5-32-544:F" '
+                   f'"*S-1-5-18:F" "{account}:R"']
         # What the stopped run left takes its final permissions before the folder's are reset,
         # which for a moment are those of the folder above.
         closed = [line for name in files + ["backup.ini"]
                   for line in [f'icacls "{where}\\{name}" /setowner "*S-1-5-32-544"',
                                f'icacls "{where}\\{name}" /inheritance:r /grant:r '
-                               '"*S-1-5-32-544:F" "*S-1-5-18:F" "*S-1-5-32-545:RX"']]
-        self.assertEqual(lines, ["fltmc"] + closed + folder_steps + own(files + ["backup.ini"]) + [
+                               '"*S-1-5-32-544:F" "*S-1-5-18:F" "*S-1-5-32-545:RX"']] + private
+        self.assertEqual(lines, ["fltmc"] + closed + folder_steps + private +
+                         own(files + ["backup.ini"]) + [
             f'icacls "{where}\\backup.ini" /grant "{account}:M"',
             # Another folder than C:\quolmerBackup: the definitions are rewritten for it first.
             "powershell -NoProfile -NonInteractive -Command \"$e = "
@@ -226,20 +255,31 @@ class Windows(Installed):
             ".Replace('>C:\\quolmerBackup<', '>' + $e + '<'); [IO.File]::WriteAllText($f, $t, "
             "[Text.Encoding]::Unicode) }\""] + register)
         copied = [n for n in self.names if n != "install.cmd"]
-        self.assertEqual(sorted(os.listdir(target)), sorted(copied + ["backup.ini"]))
+        self.assertEqual(sorted(os.listdir(target)),
+                         sorted(copied + ["backup.ini", "mysqldump.cnf"]))
         for name in copied:
             self.assertEqual(read(os.path.join(target, name)), read(os.path.join(self.app, name)))
-        ini = os.path.join(target, "backup.ini")
+        ini, cnf = os.path.join(target, "backup.ini"), os.path.join(target, "mysqldump.cnf")
         self.assertEqual(read(ini), read(os.path.join(self.app, "backup.ini.sample")))
+        self.assertEqual(read(cnf), read(os.path.join(self.app, "mysqldump.cnf.sample")))
+        self.assertEqual(self.event_source(), {
+            "EventMessageFile": ("REG_EXPAND_SZ", f"{where}\\quolmerBackup.exe"),
+            "TypesSupported": ("REG_DWORD", "0x7")})
 
-        # A new version installed over the old one keeps the settings.
+        # A new version installed over the old one keeps the settings and the password.
         with open(ini, "ab") as f:
             f.write(b"[RESULT]\r\nlastrun=2016-4-16 01:36:42\r\n")
-        settings = read(ini)
-        run, _ = self.script("install.cmd", account, where, log=log)
+        with open(cnf, "ab") as f:
+            f.write(b"[client]\r\npassword=secreto\r\n")
+        settings, options = read(ini), read(cnf)
+        run, lines = self.script("install.cmd", account, where, log=log)
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
         self.assertIn("kept backup.ini", run.stdout)
-        self.assertEqual(read(ini), settings)
+        self.assertIn("kept mysqldump.cnf", run.stdout)
+        self.assertEqual((read(ini), read(cnf)), (settings, options))
+        # Never, not even for a moment, with the permissions of the folder or the one above.
+        cnf_lines = [line for line in lines if "mysqldump.cnf\"" in line]
+        self.assertEqual(cnf_lines, private + private)
 
         # The installed copy, as a user runs it, removes its own folder; it goes last. A run's
         # report stays, and the folder takes the program again.
@@ -251,8 +291,9 @@ class Windows(Installed):
         run, lines = self.script("uninstall.cmd", log=log, where=target)
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
         self.assertEqual(lines, uninstalled)
-        self.assertEqual(sorted(os.listdir(target)), ["Error.log", "backup.ini"])
-        self.assertEqual(read(ini), settings)
+        self.assertEqual(sorted(os.listdir(target)), ["Error.log", "backup.ini", "mysqldump.cnf"])
+        self.assertEqual((read(ini), read(cnf)), (settings, options))
+        self.assertIsNone(self.event_source())
         run, lines = self.script("install.cmd", account, where, log=log)
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
         self.assertIn("kept backup.ini", run.stdout)
@@ -273,7 +314,7 @@ class Windows(Installed):
         run, lines = self.script("uninstall.cmd", log=log, where=in_place)
         self.assertEqual(run.returncode, 0, run.stdout + run.stderr)
         self.assertEqual(lines, uninstalled)
-        self.assertEqual(sorted(os.listdir(in_place)), ["backup.ini", "install.cmd"])
+        self.assertEqual(sorted(os.listdir(in_place)), ["backup.ini", "install.cmd", "mysqldump.cnf"])
 
     def test_one_gui_executable_with_system_imports(self):
         kind = subprocess.run(["file", "-b", self.exe], capture_output=True, text=True).stdout
@@ -291,7 +332,10 @@ class Windows(Installed):
         self.assertIn(f"fixed file {quad} product {quad}\n", head)
         for line in [f"FileVersion={opts.version}", f"ProductVersion={opts.version}",
                      "OriginalFilename=quolmerBackup.exe", "ProductName=quolmerBackup",
-                     "icon images 3"]:
+                     "icon images 3",
+                     # Event Viewer's text of the program's events: their one string as it is.
+                     "event 1: a line as the program wrote it|",
+                     "event 2: a line as the program wrote it|"]:
             self.assertIn(line + "\n", head)
         self.assertRegex(head, r"(?m)^FileDescription=quolmerBackup: \S.*$")
         root = ET.fromstring(manifest)
@@ -303,7 +347,8 @@ class Windows(Installed):
         self.assertFalse([e.tag for e in root.iter() if "dpi" in e.tag.lower()])
 
     def test_texts_for_notepad(self):
-        for name in ["README.txt", "backup.ini.sample", "install.cmd", "uninstall.cmd"]:
+        for name in ["README.txt", "backup.ini.sample", "mysqldump.cnf.sample", "install.cmd",
+                     "uninstall.cmd"]:
             with self.subTest(name=name):
                 with open(os.path.join(self.app, name), "rb") as f:
                     data = f.read()
@@ -354,7 +399,8 @@ class Windows(Installed):
 
 class Linux(Installed):
     integrity = ["gzip", "-t"]
-    names = ["quolmerBackup", "backup.ini.sample", "README", "quolmerBackup-principal.service",
+    names = ["quolmerBackup", "backup.ini.sample", "mysqldump.cnf.sample", "README",
+             "quolmerBackup-principal.service",
              "quolmerBackup-principal.timer", "quolmerBackup-secundario.service",
              "quolmerBackup-secundario.timer"]
 
@@ -382,6 +428,11 @@ class Linux(Installed):
                               env=self.client_env(), capture_output=True).returncode
         return code, started, system_test.datetime.datetime.now()
 
+    def test_version(self):
+        run = subprocess.run([os.path.join(self.app, "quolmerBackup"), "--version"],
+                             capture_output=True, text=True)
+        self.assertEqual((run.returncode, run.stdout), (0, f"quolmerBackup {opts.version}\n"))
+
     def test_cron_lines_in_the_package_readme(self):
         with open(os.path.join(self.app, "README"), encoding="utf-8") as f:
             shipped = re.findall(r"^ *((?:\S+ ){5}cd .*)$", f.read(), re.M)
@@ -403,6 +454,12 @@ class Linux(Installed):
                 self.assertRegex(unit, r"\n#OnFailure=\S+\n")
                 with open(os.path.join(self.app, service[:-len("service")] + "timer")) as f:
                     self.assertIn(f"\nOnCalendar=*-*-* {runs[len('daily at '):]}:00\n", f.read())
+                # The order and the tries again, as README's table gives them.
+                settings = unit_settings(unit)
+                rows = table_rows(r"\w+=")
+                self.assertEqual(len(rows), 6, rows)
+                for setting, value, _ in rows:
+                    self.assertEqual(settings.get(setting[:-1]), value, setting)
         units = [os.path.join(self.app, n) for n in self.names
                  if n.endswith((".service", ".timer"))]
         verified = subprocess.run(["systemd-analyze", "verify", *units], capture_output=True,
@@ -416,8 +473,9 @@ class Debian(unittest.TestCase):
     package depends on where they are, and nothing outside the overlay changes."""
     units = ["quolmerBackup-principal.service", "quolmerBackup-principal.timer",
              "quolmerBackup-secundario.service", "quolmerBackup-secundario.timer"]
-    program_files = ["README", "backup.ini.sample", "quolmerBackup"]
+    program_files = ["README", "backup.ini.sample", "mysqldump.cnf.sample", "quolmerBackup"]
     reference = Installed.reference
+    expected_dump = Installed.expected_dump
     client_env = Installed.client_env
     assert_backup = Installed.assert_backup
     references = {}
@@ -466,7 +524,9 @@ class Debian(unittest.TestCase):
         self.assertEqual(run.returncode, 0, run.stderr)
         files = os.listdir(self.root + dest)
         self.assertEqual(len(files), 1, files)
-        self.assert_backup(self.root + dest, files[0], "canned", started, ended)
+        # The first install made mysqldump.cnf: the client is handed it.
+        self.assert_backup(self.root + dest, files[0], "canned", started, ended,
+                           "/opt/quolmerBackup/mysqldump.cnf")
         return files[0]
 
     def next_version(self):
@@ -497,6 +557,8 @@ class Debian(unittest.TestCase):
         depends = re.search(r"^Depends: (.*)$", fields, re.M)[1]
         self.assertEqual(sorted(re.findall(r"(?:^|, )([\w.+-]+)", depends)),
                          ["libc6", "libgcc-s1", "libminizip1", "libstdc++6", "zlib1g"])
+        # The distribution's dump client, which a run starts where XAMPP is not installed.
+        self.assertIn("\nRecommends: default-mysql-client | mariadb-client\n", fields)
         listing = subprocess.run(["dpkg-deb", "--contents", opts.deb], capture_output=True,
                                  text=True, check=True).stdout
         files = sorted(line.split()[-1] for line in listing.splitlines() if line[0] == "-")
@@ -512,8 +574,13 @@ class Debian(unittest.TestCase):
         shutil.copy(opts.deb, self.root + "/tmp/quolmerbackup.deb")
         self.apt("install", "/tmp/quolmerbackup.deb")
         app = self.root + "/opt/quolmerBackup"
-        self.assertEqual(sorted(os.listdir(app)), sorted(self.program_files + ["backup.ini"]))
+        self.assertEqual(sorted(os.listdir(app)),
+                         sorted(self.program_files + ["backup.ini", "mysqldump.cnf"]))
         self.assertEqual(read(app + "/backup.ini"), read(app + "/backup.ini.sample"))
+        cnf = app + "/mysqldump.cnf"
+        self.assertEqual(read(cnf), read(app + "/mysqldump.cnf.sample"))
+        self.assertEqual(stat.S_IMODE(os.stat(cnf).st_mode), 0o600)
+        self.assertEqual((os.stat(cnf).st_uid, os.stat(cnf).st_gid), (0, 0))
         verified = self.inside("systemd-analyze", "verify",
                                *("/lib/systemd/system/" + u for u in self.units))
         self.assertEqual((verified.returncode, verified.stdout + verified.stderr), (0, ""))
@@ -528,19 +595,26 @@ class Debian(unittest.TestCase):
         self.assertEqual(enabled.returncode, 0, enabled.stderr)
         first = self.backup("/srv/qb")
         settings = read(app + "/backup.ini")
+        # The user's password, in the file the run hands the client.
+        with open(cnf, "a") as f:
+            f.write("[client]\npassword=secreto\n")
+        options = read(cnf)
 
         version = self.next_version()
         self.apt("install", "/tmp/next.deb")
         self.assertEqual(self.installed_version(), "install ok installed " + version)
         self.assertEqual(read(app + "/backup.ini"), settings)
+        self.assertEqual(read(cnf), options)
+        self.assertEqual(stat.S_IMODE(os.stat(cnf).st_mode), 0o600)
         self.assertTrue(read(app + "/backup.ini.sample").endswith(b"; the next version's sample\n"))
         os.remove(self.root + "/srv/qb/" + first)
         self.backup("/srv/qb")
         settings = read(app + "/backup.ini")
 
         self.apt("remove", "quolmerbackup")
-        self.assertEqual(os.listdir(app), ["backup.ini"])
+        self.assertEqual(sorted(os.listdir(app)), ["backup.ini", "mysqldump.cnf"])
         self.assertEqual(read(app + "/backup.ini"), settings)
+        self.assertEqual(read(cnf), options)
         self.assertEqual([u for u in self.units if os.path.exists(self.root + "/lib/systemd/system/" + u)], [])
         self.assertTrue(os.path.islink(wants + "/quolmerBackup-principal.timer"))
 

@@ -1,10 +1,12 @@
-// Reads an exe's resources the way Explorer's Properties and the loader do, and prints what it
-// finds for a test to judge: the fixed and the string version information, then the icon
-// group's image count and the manifest's text.
+// Reads an exe's resources the way Explorer's Properties, Event Viewer and the loader do, and
+// prints what it finds for a test to judge: the fixed and the string version information, the
+// icon group's image count, each event's text from the message table as Event Viewer formats it
+// with one string, then the manifest's text.
 //
 //   resource_reader EXE
 //
-// Exit code 0 when the version information, the icon group and the manifest were all found.
+// Exit code 0 when the version information, the icon group, the two events' texts and the
+// manifest were all found.
 #include <windows.h>
 
 #include <cstdio>
@@ -65,6 +67,19 @@ int main(int argc, char** argv) {
                 static_cast<unsigned char>(icons[4]) | static_cast<unsigned char>(icons[5]) << 8);
   else
     failures = 1;
+  // The events the program reports, 1 and 2, as Event Viewer shows them: the string it inserts.
+  for (DWORD id : {1, 2}) {
+    DWORD_PTR strings[] = {reinterpret_cast<DWORD_PTR>(L"a line as the program wrote it")};
+    wchar_t* text = nullptr;
+    const DWORD n =
+        FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                           FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                       module, id, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                       reinterpret_cast<LPWSTR>(&text), 0, reinterpret_cast<va_list*>(strings));
+    if (n == 0) failures = 1;
+    std::printf("event %lu: %ls|\n", id, n ? text : L"(none)");
+    LocalFree(text);
+  }
   const std::string manifest = resource(module, MAKEINTRESOURCEA(24));  // RT_MANIFEST
   if (manifest.empty()) failures = 1;
   std::printf("manifest\n%s", manifest.c_str());

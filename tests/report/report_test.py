@@ -103,6 +103,10 @@ def matches_golden(data, golden):
 class Native:
     name = "quolmerBackup"
 
+    def events(self, cwd, written):
+        """No Application log natively: the dialog's lines on standard error say it."""
+        return []
+
     def command(self, program):
         return [program]
 
@@ -126,7 +130,15 @@ class Win32:
                 program]
 
     def env(self):
-        return {**os.environ, "QB_WINEPREFIX": self.prefix, "WINEPREFIX": self.prefix}
+        return {**os.environ, "QB_WINEPREFIX": self.prefix, "WINEPREFIX": self.prefix,
+                "QB_WINEDEBUG": "-all,err+eventlog"}
+
+    def events(self, cwd, written):
+        """The Application log's event a run of the program in cwd wrote: the error and where its
+        report went."""
+        place = "Z:" + cwd.replace("/", "\\") + "\\Error.log"
+        said = "is in " if written else "could not be written to "
+        return [("error", f"Error BASE/1003  Variable does not exist: OINI; the report {said}{place}")]
 
 
 def run(target, program, cwd, readonly=()):
@@ -179,6 +191,8 @@ class MissingSettingsFile(unittest.TestCase):
         size = os.path.getsize(self.program)
         self.assertEqual(values["SIZE"], f"{size:>9,}" if size < 10_000_000 else "*" * 9)
         self.assertEqual(values["HOURS"], "0")
+        self.assertEqual(system_test.events(self.stderr),
+                         self.target.events(self.cwd, True))
 
     def test_comparison_fails_on_any_other_difference(self):
         self.assertIsNotNone(self.report)
@@ -220,6 +234,7 @@ class MissingSettingsFile(unittest.TestCase):
         self.assertEqual(code, 1, stderr)
         self.assertEqual(os.listdir(cwd), [])
         self.assertFalse(os.path.exists(os.path.join(self.bin, "Error.log")))
+        self.assertEqual(system_test.events(stderr), self.target.events(cwd, False))
 
 
 def main():
