@@ -163,8 +163,9 @@ void pruneAsAsked(BackupHost& host, TIni& ini, const std::vector<std::string>& k
   KeepRule rule;
   if (!settingsRead(host, [&] { rule = keepRule(ini, keys); })) return;
   if (!rule.invalid.empty()) {
-    platform::writeDiagnostic(timestamp + ": " + rule.invalid +
-                              " is not a whole number of at least 1: no archive is deleted\n");
+    platform::writeDiagnostic(platform::Diagnostic::warning,
+                              timestamp + ": " + rule.invalid +
+                                  " is not a whole number of at least 1: no archive is deleted\n");
     return;
   }
   if (!rule.count) return;
@@ -172,10 +173,12 @@ void pruneAsAsked(BackupHost& host, TIni& ini, const std::vector<std::string>& k
   for (const auto& name : pruneArchives(folder, *rule.count, ownArchive))
     later += (later.empty() ? "" : ", ") + name;
   if (!later.empty())
-    platform::writeDiagnostic(
-        timestamp + ": archives in " + folder +
-        " dated after this run are kept and not counted among the " + std::to_string(*rule.count) +
-        " newest (move them away if the clock once ran ahead): " + later + "\n");
+    platform::writeDiagnostic(platform::Diagnostic::warning,
+                              timestamp + ": archives in " + folder +
+                                  " dated after this run are kept and not counted among the " +
+                                  std::to_string(*rule.count) +
+                                  " newest (move them away if the clock once ran ahead): " + later +
+                                  "\n");
 }
 }  // namespace
 
@@ -367,8 +370,9 @@ Value DOBACKUP(BackupHost& host) {
     char octal[8];
     std::snprintf(octal, sizeof octal, "%04o", *mode);
     platform::writeDiagnostic(
+        platform::Diagnostic::warning,
         timestamp.text() + ": the archive " + CZIP + " has the permissions of its mount (" + octal +
-        "), not 0600: the file system of " + folder.text() + " does not keep them\n");
+            "), not 0600: the file system of " + folder.text() + " does not keep them\n");
   }
   dumpFile.reset();
   QB_AT(frame);
