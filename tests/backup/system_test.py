@@ -611,8 +611,9 @@ class BackupRun(unittest.TestCase):
         dest = os.path.join(self.tmp, "dest")
         os.makedirs(dest)
         old = os.path.join(dest, "resp_quolmer_2001_1_1_000000.zip")
-        with open(old, "wb") as f:
-            f.write(b"an old archive")
+        with zipfile.ZipFile(old, "w") as z:
+            z.writestr("resp_quolmer_2001_1_1_000000.sql", "-- an old dump\n")
+        kept = read(old)
         ini = self.ini_for(dest) + "principal.keep=1\r\n[RESULT]\r\nlastrun=2016-4-16 01:36:42\r\n"
         app = self.install(ini)
         if host.cmd_shell:
@@ -630,7 +631,7 @@ class BackupRun(unittest.TestCase):
                 self.assertEqual((run.returncode, run.stderr), (0, ""))
                 self.assertRegex(run.stdout, said)
                 self.assertEqual(os.listdir(dest), [os.path.basename(old)])
-                self.assertEqual(read(old), b"an old archive")
+                self.assertEqual(read(old), kept)
                 self.assertEqual(read(os.path.join(app, "backup.ini")), ini.encode())
                 self.assertEqual(sorted(os.listdir(app)), sorted([host.program_name, "backup.ini"]))
         # Which client a run here would start, and whether it would hand it the option file.
