@@ -18,6 +18,13 @@ voidpf ZCALLBACK openStream(voidpf, const void* name, int mode) {
   return platform::openFileStream(static_cast<const char*>(name), stdioMode);
 }
 
+// Creating opens the file as it stands, for writing from its start.
+voidpf ZCALLBACK openStreamKeeping(voidpf opaque, const void* name, int mode) {
+  if (mode & ZLIB_FILEFUNC_MODE_CREATE)
+    mode = (mode & ~ZLIB_FILEFUNC_MODE_CREATE) | ZLIB_FILEFUNC_MODE_EXISTING;
+  return openStream(opaque, name, mode);
+}
+
 const zlib_filefunc64_def& stdioFunctions() {
   static const zlib_filefunc64_def functions = [] {
     zlib_filefunc64_def stdio;
@@ -57,9 +64,9 @@ int ZCALLBACK closeStream(voidpf failure, voidpf stream) {
 }
 }  // namespace
 
-zlib_filefunc64_def zipFileFunctions(std::string* failure) {
+zlib_filefunc64_def zipFileFunctions(std::string* failure, bool keepContent) {
   zlib_filefunc64_def functions = stdioFunctions();
-  functions.zopen64_file = openStream;
+  functions.zopen64_file = keepContent ? openStreamKeeping : openStream;
   functions.zwrite_file = writeStream;
   functions.zseek64_file = seekStream;
   functions.zclose_file = closeStream;
