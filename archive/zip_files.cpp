@@ -41,10 +41,21 @@ void noteFailure(voidpf failure) {
   if (text && text->empty()) *text = platform::lastErrorText();
 }
 
+// Each time the archive passes a multiple of this many bytes, what was written so far starts on
+// its way to the disk while the packing goes on: forcing the archive to disk at the end then waits
+// for little more than its last pages.
+constexpr ZPOS64_T kWriteBehind = 8 << 20;
+
 uLong ZCALLBACK writeStream(voidpf failure, voidpf stream, const void* buffer, uLong size) {
   const zlib_filefunc64_def& stdio = stdioFunctions();
   const uLong written = stdio.zwrite_file(stdio.opaque, stream, buffer, size);
-  if (written != size) noteFailure(failure);
+  if (written != size) {
+    noteFailure(failure);
+  } else if (stdio.ztell64_file(stdio.opaque, stream) % kWriteBehind < written &&
+             !platform::startWriteBack(static_cast<std::FILE*>(stream))) {
+    noteFailure(failure);
+    return 0;
+  }
   return written;
 }
 
