@@ -7,7 +7,6 @@
 #include <system_error>
 
 #include "archive/archive_check.h"
-#include "archive/zip_archive.h"
 #include "archive/ziparc.h"
 #include "platform/files.h"
 
@@ -61,8 +60,6 @@ class DumpPacker::Followed final : public platform::InputFile {
 
   void clientEnded() { tell(ended_); }
   void abandon() { tell(abandoned_); }
-  // Every byte read handed out, whatever became of it; the follower's own, read after a join.
-  std::uint64_t delivered() const { return delivered_; }
 
   bool seek(std::uint64_t offset) override { return file_->seek(offset); }
   std::size_t read(char* buffer, std::size_t count) override {
@@ -78,7 +75,6 @@ class DumpPacker::Followed final : public platform::InputFile {
       }
       // Told before this read that the client has ended: what it gives is the end.
       const std::size_t got = file_->read(buffer, count);
-      delivered_ += got;
       if (got > 0 || ended || file_->failed()) return got;
       std::unique_lock lock(mutex_);
       changed_.wait_for(lock, kPoll, [this] { return ended_ || abandoned_; });
@@ -97,7 +93,6 @@ class DumpPacker::Followed final : public platform::InputFile {
   }
 
   std::unique_ptr<platform::InputFile> file_;
-  std::uint64_t delivered_ = 0;
   bool abandonedRead_ = false;
   std::mutex mutex_;
   std::condition_variable changed_;
@@ -145,12 +140,7 @@ DumpPacker::~DumpPacker() {
 PackedDump DumpPacker::finish() {
   followed_->clientEnded();
   follower_.join();
-  const std::uint64_t delivered = followed_->delivered();
   followed_.reset();  // closes the dump, which Windows would not delete while it is open
-  // Only an entry opened for ZIP64 sizes has room for them in its local header, and a dump still
-  // being written gave no size to decide by: one that ended that large is no archive here, to be
-  // packed again from the finished file. Correct first; such dumps are rare enough to pay twice.
-  if (needsZip64(delivered)) return {std::nullopt, writeFailure_, {}};
   return {checked(zipName_, dumpName_, packed_), writeFailure_, std::move(tail_)};
 }
 

@@ -43,8 +43,8 @@ class DumpPacker {
 
   // The client has ended: reads the rest, finishes the entry and closes the archive, then reads
   // the archive back and compares it byte for byte with the dump as it stands; once. No digest
-  // when a read failed, the archive could not be completed, the dump changed after it was read
-  // or ended too large for the entry's headers (pack it again then, with packFinishedDump).
+  // when a read failed, the archive could not be completed or the dump changed after it was read
+  // (pack it again then, with packFinishedDump).
   PackedDump finish();
 
  private:
@@ -62,9 +62,8 @@ class DumpPacker {
 };
 
 // Packs the finished dump from its start into a new archive, as DumpPacker would have, and checks
-// it as DumpPacker::finish does: for a dump that ended too large for the followed entry's
-// headers, or whose followed archive failed its check. No digest as for finish, or when the dump
-// cannot be opened.
+// it as DumpPacker::finish does: for a dump whose followed archive failed its check. No digest as
+// for finish, or when the dump cannot be opened.
 PackedDump packFinishedDump(const std::string& zipName, const std::string& dumpName);
 
 }  // namespace qb

@@ -43,6 +43,14 @@ class DeflatedEntry final : public DeflatedEntrySink {
     header_.raw = true;
     header_.internalAttributes = text ? 1 : 0;
     archive_.openEntry(header_);
+    begun_ = true;
+  }
+  // The data read so far, of an input that may grow: its header is opened again with room for
+  // ZIP64 sizes, once, when that much data needs them.
+  void grewTo(std::uint64_t size) {
+    if (header_.zip64 || !needsZip64(size)) return;
+    header_.zip64 = true;
+    if (begun_) archive_.reopenWithZip64(header_, written_);
   }
   void write(std::span<const unsigned char> bytes) override {
     archive_.write(reinterpret_cast<const char*>(bytes.data()),
@@ -59,6 +67,7 @@ class DeflatedEntry final : public DeflatedEntrySink {
   ZipArchive& archive_;
   EntryHeader header_;
   PackedFile& packed_;
+  bool begun_ = false;
   std::uint64_t written_ = 0;
 };
 
@@ -70,7 +79,9 @@ bool packInParallel(ZipArchive& archive, const EntryHeader& header, platform::In
   DeflatedEntry entry(archive, header, packed);
   ParallelDeflate deflate(how.level, deflateThreads(), entry);
   if (!deflate.ready()) return false;
+  std::uint64_t read = 0;
   const auto add = [&](const char* data, std::size_t count) {
+    if (how.growing) entry.grewTo(read += count);
     deflate.add(reinterpret_cast<const unsigned char*>(data), count);
   };
   try {

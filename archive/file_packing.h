@@ -23,6 +23,11 @@ struct Packing {
   Value perChunk;  // called with (bytes read so far, the file's size) before each chunk is used
   std::optional<std::string> password;
   bool withPath = false;  // the stored name keeps the file's folder
+  // The input may still grow while it is read, into a new archive of this one entry: once what
+  // was read needs ZIP64 sizes, the entry is given the header a file of that size gets. Only where
+  // the workers deflate it: an entry the entry writer deflated never passes the run's read-back
+  // check, which goes by the workers' blocks, and is packed again.
+  bool growing = false;
 };
 
 // What packing one file made of it.

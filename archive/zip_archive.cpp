@@ -1,6 +1,10 @@
 #include "archive/zip_archive.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "archive/zip_files.h"
+#include "platform/files.h"
 
 namespace qb {
 
@@ -23,12 +27,21 @@ zip_fileinfo entryInfo(const EntryHeader& h) {
   info.external_fa = h.externalAttributes;
   return info;
 }
+
+// Where an archive's first entry's data begins: after its local header, 30 bytes, then the name
+// and the extra field, whose lengths the header gives at 26 and 28.
+std::optional<std::uint64_t> firstDataOffset(platform::InputFile& file) {
+  unsigned char head[30];
+  if (!file.seek(0) || file.readFully(reinterpret_cast<char*>(head), sizeof head) != sizeof head)
+    return std::nullopt;
+  return 30u + (head[26] | head[27] << 8) + (head[28] | head[29] << 8);
+}
 }  // namespace
 
 std::shared_ptr<ZipArchive> ZipArchive::open(const std::string& name, int mode,
                                              std::optional<std::string>* existingComment) {
   zipcharpc comment = nullptr;
-  std::shared_ptr<ZipArchive> archive(new ZipArchive());
+  std::shared_ptr<ZipArchive> archive(new ZipArchive(name));
   zlib_filefunc64_def functions = zipFileFunctions(&archive->writeFailure_);
   archive->zip_ = zipOpen2_64(name.c_str(), mode, &comment, &functions);
   if (!archive->zip_) return nullptr;
@@ -67,6 +80,39 @@ int ZipArchive::closeEntry() {
 
 int ZipArchive::closeRawEntry(std::uint64_t size, std::uint32_t crc32) {
   return zipCloseFileInZipRaw64(zip_, size, crc32);
+}
+
+int ZipArchive::reopenWithZip64(const EntryHeader& header, std::uint64_t written) {
+  // Ended, the file holds every byte written so far, then a directory and an end record longer
+  // than the 20 bytes the ZIP64 header adds: what the new archive writes ends past them all.
+  closeRawEntry(0, 0);
+  if (const int closed = close(nullptr); closed != ZIP_OK) return closed;
+  const auto old = platform::InputFile::open(name_);
+  const auto from = old ? firstDataOffset(*old) : std::nullopt;
+  if (!from || !old->seek(*from)) return ZIP_ERRNO;
+  // The new header is longer, and what the library writes may run ahead of what it was given by
+  // that much: each chunk is read before the chunk before it is handed on, the first one before
+  // the header overwrites its start.
+  constexpr std::size_t kChunk = 65536;
+  std::vector<char> chunk(kChunk), next(kChunk);
+  const auto readNext = [&](std::vector<char>& into) {
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(written, kChunk));
+    const std::size_t got = old->readFully(into.data(), count);
+    written -= got;
+    return got;
+  };
+  std::size_t got = readNext(chunk);
+  zlib_filefunc64_def functions = zipFileFunctions(&writeFailure_, true);
+  zip_ = zipOpen2_64(name_.c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
+  if (!zip_) return ZIP_ERRNO;
+  int result = openEntry(header);
+  while (result == ZIP_OK && got > 0) {
+    const std::size_t more = readNext(next);
+    result = write(chunk.data(), static_cast<unsigned>(got));
+    chunk.swap(next);
+    got = more;
+  }
+  return result == ZIP_OK && written > 0 ? ZIP_ERRNO : result;
 }
 
 int ZipArchive::close(const std::string* comment) {

@@ -66,6 +66,12 @@ class ZipArchive : public Collectable {
   int closeEntry();
   // Ends an entry opened raw, with the size and CRC-32 of the data before it was deflated.
   int closeRawEntry(std::uint64_t size, std::uint32_t crc32);
+  // Gives the archive's one entry, open raw with `written` deflated bytes in the file, the header
+  // of an entry opened for ZIP64 sizes (header.zip64) as though it had been opened so: the
+  // archive is ended as it stands, then written anew over the same file, the new header first
+  // and those bytes copied in behind it, moved once. For an entry whose data outgrew the header
+  // it was opened with. The library's result code; the entry stays open, raw.
+  int reopenWithZip64(const EntryHeader& header, std::uint64_t written);
   // Writes the directory and ends the archive; the handle is empty afterwards even on failure.
   int close(const std::string* comment);
 
@@ -74,7 +80,8 @@ class ZipArchive : public Collectable {
   const std::string& writeFailure() const { return writeFailure_; }
 
  private:
-  ZipArchive() = default;
+  explicit ZipArchive(std::string name) : name_(std::move(name)) {}
+  std::string name_;
   zipFile zip_ = nullptr;
   std::string writeFailure_;  // the library's file functions note it here
 };

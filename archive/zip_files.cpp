@@ -18,6 +18,13 @@ voidpf ZCALLBACK openStream(voidpf, const void* name, int mode) {
   return platform::openFileStream(static_cast<const char*>(name), stdioMode);
 }
 
+// Creating opens the file as it stands, for writing from its start.
+voidpf ZCALLBACK openStreamKeeping(voidpf opaque, const void* name, int mode) {
+  if (mode & ZLIB_FILEFUNC_MODE_CREATE)
+    mode = (mode & ~ZLIB_FILEFUNC_MODE_CREATE) | ZLIB_FILEFUNC_MODE_EXISTING;
+  return openStream(opaque, name, mode);
+}
+
 const zlib_filefunc64_def& stdioFunctions() {
   static const zlib_filefunc64_def functions = [] {
     zlib_filefunc64_def stdio;
@@ -34,10 +41,21 @@ void noteFailure(voidpf failure) {
   if (text && text->empty()) *text = platform::lastErrorText();
 }
 
+// Each time the archive passes a multiple of this many bytes, what was written so far starts on
+// its way to the disk while the packing goes on: forcing the archive to disk at the end then waits
+// for little more than its last pages.
+constexpr ZPOS64_T kWriteBehind = 8 << 20;
+
 uLong ZCALLBACK writeStream(voidpf failure, voidpf stream, const void* buffer, uLong size) {
   const zlib_filefunc64_def& stdio = stdioFunctions();
   const uLong written = stdio.zwrite_file(stdio.opaque, stream, buffer, size);
-  if (written != size) noteFailure(failure);
+  if (written != size) {
+    noteFailure(failure);
+  } else if (stdio.ztell64_file(stdio.opaque, stream) % kWriteBehind < written &&
+             !platform::startWriteBack(static_cast<std::FILE*>(stream))) {
+    noteFailure(failure);
+    return 0;
+  }
   return written;
 }
 
@@ -57,9 +75,9 @@ int ZCALLBACK closeStream(voidpf failure, voidpf stream) {
 }
 }  // namespace
 
-zlib_filefunc64_def zipFileFunctions(std::string* failure) {
+zlib_filefunc64_def zipFileFunctions(std::string* failure, bool keepContent) {
   zlib_filefunc64_def functions = stdioFunctions();
-  functions.zopen64_file = openStream;
+  functions.zopen64_file = keepContent ? openStreamKeeping : openStream;
   functions.zwrite_file = writeStream;
   functions.zseek64_file = seekStream;
   functions.zclose_file = closeStream;

@@ -10,7 +10,8 @@ namespace qb {
 
 // Given a text, the first write, seek or close that fails leaves in it the system's words for
 // that failure, taken on the thread that met it: the writes may run on any thread, and the
-// system's last error is each thread's own.
-zlib_filefunc64_def zipFileFunctions(std::string* failure = nullptr);
+// system's last error is each thread's own. keepContent: a new archive is written over the
+// file's bytes from its start instead of emptying it first.
+zlib_filefunc64_def zipFileFunctions(std::string* failure = nullptr, bool keepContent = false);
 
 }  // namespace qb

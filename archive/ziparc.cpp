@@ -122,7 +122,9 @@ OneFileArchive::~OneFileArchive() = default;
 
 std::optional<PackedFile> OneFileArchive::pack(platform::InputFile& input) {
   std::vector<char> buffer(bufferSize_);
-  auto packed = packFile(*archive_, fileName_, input, Packing(), buffer);
+  Packing how;
+  how.growing = true;
+  auto packed = packFile(*archive_, fileName_, input, how, buffer);
   const bool closed = archive_->close(comment_ ? &*comment_ : nullptr) == ZIP_OK;
   return closed && writeFailure().empty() ? std::move(packed) : std::nullopt;
 }

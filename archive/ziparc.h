@@ -36,7 +36,8 @@ Value HB_ZIPFILEBYPKSPAN(std::span<const Value> params);
 
 // One file packed into a new archive exactly as HB_ZIPFILE(zipName, fileName) packs it into a new
 // one, with the module settings of the moment the archive is created. Its data may come from any
-// input, a file still being written included, read on whichever one thread packs it.
+// input, a file still being written included, read on whichever one thread packs it: the entry's
+// header is that of a file of the size read in the end, 4 GiB and more too.
 class OneFileArchive {
  public:
   // Creates the archive under the name as given, or empties the file that has it; null when

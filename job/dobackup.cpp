@@ -100,9 +100,9 @@ Finished finishArchive(BackupHost& host, const std::string& folder, const DumpNa
   PackedDump packed = packer ? packer->finish() : PackedDump();
   packer.reset();
   if (!packed.digest) {
-    // Correctness before speed: a dump the client changed after it was read, one the packer
-    // could not follow, or one that ended too large for the entry it followed into, is packed
-    // again from its start. Removed first: Windows makes no hidden file anew.
+    // Correctness before speed: a dump the client changed after it was read, or one the packer
+    // could not follow, is packed again from its start. Removed first: Windows makes no hidden
+    // file anew.
     platform::deleteFile(temporary);
     packed = host.packFinished(temporary, names.sql);
     platform::setHidden(temporary, true);

@@ -58,6 +58,13 @@ std::vector<FolderEntry> folderEntries(const std::string& folder);
 // Forces the file's content to disk.
 bool syncFile(const std::string& name);
 
+// Starts writing to disk what was written to the stream so far, without waiting for it, so that a
+// later syncFile finds little left to do. False when the stream's buffer could not be written out
+// (the system's words in lastErrorText). Natively the range is handed to the disk at once; on
+// Windows nothing is done: its cache writes changed pages behind within seconds by itself, and
+// its only call that forces them waits until every one is on disk.
+bool startWriteBack(std::FILE* stream);
+
 // Gives the file at `from` the name `to` in the same folder, provided no entry of any kind holds
 // `to`. On Windows the change is on disk when it returns; natively syncFolder puts it there. On a
 // file system that can neither rename without replacing nor link (FAT, exFAT), the name is found

@@ -9,6 +9,9 @@
   measure.py floor RESULTS LABEL OTHER...              the least wall time LABEL's CPU time and
                                                        the server's allow on this machine's
                                                        processors, against the longest OTHER
+  measure.py per-gib RESULTS LIMIT LABEL BYTES BASE BASEBYTES
+                                                       LABEL's median wall time per GiB of its
+                                                       BYTES of dump against BASE's per GiB
 
 A run is timed on the wall clock. /usr/bin/time -v gives the peak resident set of the command's
 whole process tree: the kernel reports the larger of the command's own peak and that of its
@@ -154,6 +157,13 @@ def floor(results, label, others):
           f" {slowest}")
 
 
+def per_gib(results, limit, label, size, base, base_size):
+    runs = runs_of(results)
+    ours, theirs = (wall(runs, l) / (int(n) / 2**30) for l, n in ((label, size), (base, base_size)))
+    print(f"{label}: {ours:.2f} s per GiB, {base}: {theirs:.2f} s per GiB: {ours / theirs:.3f}x "
+          f"(target at most {limit}: {verdict(ours / theirs <= float(limit))})")
+
+
 def main():
     args = sys.argv[1:]
     own = args[1:2] == ["--own"]
@@ -169,6 +179,8 @@ def main():
         own_peak(args[1], args[2], args[3])
     elif len(args) >= 4 and args[0] == "floor":
         floor(args[1], args[2], args[3:])
+    elif len(args) == 7 and args[0] == "per-gib":
+        per_gib(*args[1:])
     else:
         sys.exit(__doc__)
 

@@ -183,6 +183,13 @@ bool syncFile(const std::string& name) {
   return synced(name, O_NOFOLLOW);
 }
 
+bool startWriteBack(std::FILE* stream) {
+  if (std::fflush(stream) != 0) return false;
+  // Only a hint: a file system that cannot take it writes the pages later, as it would anyway.
+  ::sync_file_range(::fileno(stream), 0, 0, SYNC_FILE_RANGE_WRITE);
+  return true;
+}
+
 bool renameToFree(const std::string& from, const std::string& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL) return false;

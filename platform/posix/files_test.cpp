@@ -131,6 +131,15 @@ TEST_F(Files, WhatThisProgramCreatesIsPrivateWhateverTheUmask) {
   EXPECT_EQ(mode("old.zip"), fs::perms(0640));
 }
 
+TEST_F(Files, WritingBackHandsTheStreamsBufferedBytesToTheFile) {
+  std::FILE* stream = openFileStream(at("new.zip"), "wb");
+  ASSERT_TRUE(stream);
+  std::fputs("deflated", stream);  // held in the stream's buffer
+  EXPECT_TRUE(startWriteBack(stream));
+  EXPECT_EQ(readFile(at("new.zip")), "deflated");
+  std::fclose(stream);
+}
+
 TEST_F(Files, ANameIsGivenOnlyWhereNoEntryStands) {
   for (const std::string& taken : specialEntries()) {
     writeFile(at("a.tmp"), "archive");

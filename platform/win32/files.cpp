@@ -139,6 +139,10 @@ bool syncFile(const std::string& name) {
   return flushed != 0;
 }
 
+bool startWriteBack(std::FILE*) {
+  return true;
+}
+
 bool renameToFree(const std::string& from, const std::string& to) {
   // Without MOVEFILE_REPLACE_EXISTING any entry at the new name makes the move fail.
   return MoveFileExW(widen(from).c_str(), widen(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;

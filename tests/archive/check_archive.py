@@ -5,8 +5,8 @@
                                               at the edges of the archiver's blocks, each packed
                                               by 1, 2, 3 and 16 threads into the same bytes, and
                                               into those bytes again while a client writes it
-  check_archive.py scale DRIVER               an entry of more than 4 GiB, packed as a file and
-                                              as a dump followed
+  check_archive.py scale DRIVER               entries just under and just over 4 GiB, packed as
+                                              a file and as a dump followed
 
 DRIVER is the zipfile_driver program; EMULATOR runs it when it is a Windows program. The work
 happens in a scratch folder below the current one, removed at the end.
@@ -293,42 +293,79 @@ def check_headers(work, driver, emulator):
             pass
 
 
+# Entries whose headers need ZIP64 room: just under 4 GiB (32-bit sizes, but deflate's growth could
+# pass them, so the local header has the room) and just over (ZIP64 sizes in both headers); each
+# followed by one number of workers as well.
+SCALE = [("4 GiB - 1 MiB", (4 << 30) - (1 << 20), 1), ("4 GiB + 1 MiB", (4 << 30) + (1 << 20), 2)]
+# Where the archiver starts giving an entry ZIP64 room: the size at which a dump followed while
+# it grows gets its header widened.
+ZIP64_ROOM = 4292871103
+SCALE_TEXT = b"INSERT INTO `t` VALUES (1,'quolmer');\n" * 5000
+
+
+def scale_marks(size):
+    """Where dump text stands in a file of that size, mostly zeros (a sparse file costs no disk):
+    at the start, across the ZIP64 mark and 4 GiB where the file reaches them, and at the end."""
+    middle = [m - len(SCALE_TEXT) // 2 for m in (ZIP64_ROOM, 4 << 30) if m < size - len(SCALE_TEXT)]
+    return [0] + middle + [size - len(SCALE_TEXT)]
+
+
+def sparse_client(size, pause):
+    """A client writing that file in bursts, a pause after each: the text at each mark, each
+    burst running from there (zeros, in a hole) into the next mark's text, so that the bursts
+    straddle the ZIP64 mark and 4 GiB."""
+    def write(path):
+        with open(path, "r+b", buffering=0) as f:
+            for at in scale_marks(size):
+                f.truncate(at)
+                f.seek(at)
+                f.write(SCALE_TEXT)
+                time.sleep(pause)
+    return write
+
+
 def check_scale(work, driver):
     import zipfile
-    sql, zip_path = os.path.join(work, "big.sql"), os.path.join(work, "big.zip")
-    size = (4 << 30) + (300 << 20)
-    # Mostly zeros (a sparse file costs no disk), with dump text at the start, across the 4 GiB
-    # mark and at the end so that the content is not uniform.
-    with open(sql, "wb") as f:
-        text = b"INSERT INTO `t` VALUES (1,'quolmer');\n" * 5000
-        for at in (0, (4 << 30) - len(text) // 2, size - len(text)):
-            f.seek(at)
-            f.write(text)
-    crc, real_size = digest(sql)
-    expect(real_size == size, f"generated {real_size} bytes")
-    pack(driver, None, zip_path, sql)
+    for label, size, threads in SCALE:
+        sql, zip_path = os.path.join(work, "big.sql"), os.path.join(work, "big.zip")
+        for path in (sql, zip_path):
+            if os.path.exists(path):
+                os.remove(path)
+        with open(sql, "wb"):
+            pass
+        sparse_client(size, 0)(sql)
+        crc, real_size = digest(sql)
+        expect(real_size == size, f"{label}: generated {real_size} bytes")
+        pack(driver, None, zip_path, sql)
 
-    text, f = zipinfo(zip_path)
-    expect(f.get("uncompressed size") == f"{size} bytes", f"zipinfo size {f.get('uncompressed size')}")
-    expect(f.get("32-bit CRC value (hex)") == f"{crc:08x}", "zipinfo CRC")
-    expect(f.get("minimum software version required to extract") == "4.5", "zipinfo: not ZIP64")
-    expect("PKWARE 64-bit sizes" in text, "zipinfo: no ZIP64 field in the directory")
-    lh = local_header(zip_path)
-    zip64 = lh["extra"][:4] == struct.pack("<HH", 1, 16)
-    expect(lh["need"] == 45 and zip64, "local header lacks ZIP64 sizes")
-    if zip64:
-        expect(struct.unpack("<Q", lh["extra"][4:12])[0] == size, "local ZIP64 size")
-    unzip_test(zip_path)
-    sevenzip_test(zip_path)
-    with zipfile.ZipFile(zip_path) as zf:
-        i = zf.infolist()[0]
-        expect((i.file_size, i.CRC) == (size, crc), f"zipfile size {i.file_size} CRC {i.CRC:08x}")
-        python_reads_whole(zf, i, crc, size)
-    # A dump followed while written gives no size to open its entry by; one that ends this large
-    # is packed again from the finished file, into the bytes packing the file gives.
-    followed = os.path.join(work, ".big.zip.tmp")
-    pack(driver, None, followed, sql, client=lambda path: None)
-    expect(read_bytes(followed) == read_bytes(zip_path), "followed: other bytes than the file's")
+        over = size >= 0xFFFFFFFF
+        text, f = zipinfo(zip_path)
+        expect(f.get("uncompressed size") == f"{size} bytes", f"{label}: zipinfo size")
+        expect(f.get("32-bit CRC value (hex)") == f"{crc:08x}", f"{label}: zipinfo CRC")
+        expect(f.get("minimum software version required to extract") == ("4.5" if over else "2.0"),
+               f"{label}: zipinfo version needed")
+        expect(("PKWARE 64-bit sizes" in text) == over,
+               f"{label}: zipinfo: ZIP64 field in the directory only for sizes past 32 bits")
+        lh = local_header(zip_path)
+        zip64 = lh["extra"][:4] == struct.pack("<HH", 1, 16)
+        expect(lh["need"] == 45 and zip64, f"{label}: local header lacks ZIP64 room")
+        local_size = struct.unpack("<Q", lh["extra"][4:12])[0] if over else lh["usize"]
+        expect(zip64 and local_size == size, f"{label}: local header's size {local_size}")
+        unzip_test(zip_path)
+        sevenzip_test(zip_path)
+        with zipfile.ZipFile(zip_path) as zf:
+            i = zf.infolist()[0]
+            expect((i.file_size, i.CRC) == (size, crc), f"{label}: zipfile size {i.file_size}")
+            python_reads_whole(zf, i, crc, size)
+        # Followed while a client writes it, the entry opened long before the dump reaches the
+        # ZIP64 mark is widened once on the way, never packed again: the same bytes.
+        followed = os.path.join(work, ".big.zip.tmp")
+        with open(sql, "wb"):
+            pass
+        pack(driver, None, followed, sql, threads, client=sparse_client(size, 0.2))
+        expect(read_bytes(followed) == read_bytes(zip_path),
+               f"{label}, {threads} threads: followed, other bytes than the file's")
+        print(f"{label}: all readers agree")
 
 
 def main():

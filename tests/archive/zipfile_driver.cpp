@@ -4,14 +4,12 @@
 //   --follow     the file is packed while another program writes it, as the run packs its dump:
 //                the driver prints "following" once it follows, and the writer's end is the end
 //                of its standard input; the archive is then read back and compared with the file
-//                as it stands, as the run checks it (a file past 4 GiB is packed again);
+//                as it stands, as the run checks it, and is never packed again;
 //   --check      the archive is read back; prints whether the entry holds the file whole
 //                ("intact"), failing when it does not.
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +17,6 @@
 #include "archive/deflate_threads.h"
 #include "archive/dump_packer.h"
 #include "archive/file_names.h"
-#include "archive/zip_archive.h"
 #include "archive/ziparc.h"
 
 namespace {
@@ -30,12 +27,7 @@ bool follow(const std::string& zip, const std::string& file) {
   std::fflush(stdout);
   while (std::fgetc(stdin) != EOF) {
   }
-  auto digest = packer->finish().digest;
-  packer.reset();
-  // As the run does with a dump that ended too large for the entry it followed into.
-  if (!digest && qb::needsZip64(std::filesystem::file_size(file)))
-    digest = qb::packFinishedDump(zip, file).digest;
-  return digest.has_value();
+  return packer->finish().digest.has_value();
 }
 }  // namespace
 
