@@ -14,22 +14,22 @@ namespace qb::platform {
 
 using ProfileName = std::optional<std::string>;
 
+// A read that finds its file there but cannot open it, as when another program holds it for a
+// moment, gives what an empty file gives, as the system's functions do, and sets `fileRead`
+// (where given) to false; else to true.
+
 // What a string read places into a buffer of `size` characters, cut to the count it reports:
 // the value (blanks around it and one pair of enclosing quotes removed), at most size - 1
 // characters; else the default without its trailing blanks. Name lists hold each name followed
 // by a NUL.
 std::string readProfileString(const ProfileName& section, const ProfileName& key,
                               const ProfileName& defaultText, unsigned size,
-                              const ProfileName& file);
+                              const ProfileName& file, bool* fileRead = nullptr);
 
 // The integer at the start of the value; the default when the key is absent or empty.
 std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
-                            std::int32_t defaultValue, const ProfileName& file);
-
-// How many of the reads above so far found their file there but could not open it, as when
-// another program holds it for a moment: each gave what an empty file gives, as the system's
-// functions do.
-unsigned failedProfileReads();
+                            std::int32_t defaultValue, const ProfileName& file,
+                            bool* fileRead = nullptr);
 
 // Sets, or deletes (see above); false when the file could not be written, and then it is as it
 // was.

@@ -22,23 +22,25 @@ std::int32_t integer(const Value& value) {
 }  // namespace
 
 Value GETPVPROFSTRING(const Value& section, const Value& key, const Value& defaultText,
-                      const Value& file) {
+                      const Value& file, bool* fileRead) {
   return platform::readProfileString(name(section), name(key), name(defaultText), kBufferSize,
-                                     name(file));
+                                     name(file), fileRead);
 }
 
-Value GETPROFSTRING(const Value& section, const Value& key, const Value& defaultText) {
-  return platform::readProfileString(name(section), name(key), name(defaultText), kBufferSize,
-                                     std::nullopt);
+Value GETPROFSTRING(const Value& section, const Value& key, const Value& defaultText,
+                    bool* fileRead) {
+  return GETPVPROFSTRING(section, key, defaultText, Value(), fileRead);
 }
 
 Value GETPVPROFINT(const Value& section, const Value& key, const Value& defaultNumber,
-                   const Value& file) {
-  return platform::readProfileInt(name(section), name(key), integer(defaultNumber), name(file));
+                   const Value& file, bool* fileRead) {
+  return platform::readProfileInt(name(section), name(key), integer(defaultNumber), name(file),
+                                  fileRead);
 }
 
-Value GETPROFINT(const Value& section, const Value& key, const Value& defaultNumber) {
-  return platform::readProfileInt(name(section), name(key), integer(defaultNumber), std::nullopt);
+Value GETPROFINT(const Value& section, const Value& key, const Value& defaultNumber,
+                 bool* fileRead) {
+  return GETPVPROFINT(section, key, defaultNumber, Value(), fileRead);
 }
 
 Value WRITEPPROSTRING(const Value& section, const Value& key, const Value& value,

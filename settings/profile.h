@@ -9,15 +9,18 @@ namespace qb {
 
 // String reads into a 4096-byte buffer with a size of 4095: the text copied (at most 4094
 // characters), "" when nothing was copied. A key that is not text lists the section's key names,
-// a section that is not text the section names, each followed by a NUL.
+// a section that is not text the section names, each followed by a NUL. `fileRead`, where given,
+// says whether the file could be read (platform/profile.h).
 Value GETPVPROFSTRING(const Value& section, const Value& key, const Value& defaultText,
-                      const Value& file);
-Value GETPROFSTRING(const Value& section, const Value& key, const Value& defaultText);
+                      const Value& file, bool* fileRead = nullptr);
+Value GETPROFSTRING(const Value& section, const Value& key, const Value& defaultText,
+                    bool* fileRead = nullptr);
 
 // Integer reads: a signed 32-bit number.
 Value GETPVPROFINT(const Value& section, const Value& key, const Value& defaultNumber,
-                   const Value& file);
-Value GETPROFINT(const Value& section, const Value& key, const Value& defaultNumber);
+                   const Value& file, bool* fileRead = nullptr);
+Value GETPROFINT(const Value& section, const Value& key, const Value& defaultNumber,
+                 bool* fileRead = nullptr);
 
 // Writes: logical success. A value that is not text deletes the key.
 Value WRITEPPROSTRING(const Value& section, const Value& key, const Value& value,

@@ -151,11 +151,10 @@ std::string resolved(const std::string& path) {
   return real ? std::string(real.get()) : path;
 }
 
-unsigned readFailures = 0;
-
-ProfileDocument read(const ProfileName& file) {
+ProfileDocument read(const ProfileName& file, bool* fileRead) {
   std::string bytes;
-  if (load(profilePath(file), bytes) == Loaded::kFailed) ++readFailures;  // read as empty
+  const bool read = load(profilePath(file), bytes) != Loaded::kFailed;  // else read as empty
+  if (fileRead) *fileRead = read;
   return ProfileDocument(std::move(bytes));
 }
 
@@ -163,17 +162,13 @@ ProfileDocument read(const ProfileName& file) {
 
 std::string readProfileString(const ProfileName& section, const ProfileName& key,
                               const ProfileName& defaultText, unsigned size,
-                              const ProfileName& file) {
-  return read(file).getString(section, key, defaultText, size);
+                              const ProfileName& file, bool* fileRead) {
+  return read(file, fileRead).getString(section, key, defaultText, size);
 }
 
 std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
-                            std::int32_t defaultValue, const ProfileName& file) {
-  return read(file).getInt(section, key, defaultValue);
-}
-
-unsigned failedProfileReads() {
-  return readFailures;
+                            std::int32_t defaultValue, const ProfileName& file, bool* fileRead) {
+  return read(file, fileRead).getInt(section, key, defaultValue);
 }
 
 bool writeProfileString(const ProfileName& section, const ProfileName& key,
@@ -210,7 +205,7 @@ bool writeProfileString(const ProfileName& section, const ProfileName& key,
 }
 
 std::optional<std::string> readProfileSectionNames(unsigned size, const ProfileName& file) {
-  return read(file).sectionNames(size);
+  return read(file, nullptr).sectionNames(size);
 }
 
 }  // namespace qb::platform

@@ -19,8 +19,6 @@ const char* orNull(const ProfileName& text) {
   return text ? text->c_str() : nullptr;
 }
 
-unsigned readFailures = 0;
-
 // Our runs take turns at a profile file. The system's functions rewrite the file in place, and
 // under Wine a read that meets another run's rewrite can find the file cut short, without any
 // error: its folders would read as empty and be written back so. Other programs are not held up;
@@ -93,21 +91,22 @@ std::string ansi(const std::string& utf8Text) {
 }
 
 // A read: of a UTF-8 file by our engine, of any other by the system's function. One that cannot
-// open the file gives what an empty file gives, as the system's function does, and is counted;
-// the system's function tells so in the thread's last error, which a read that went well leaves
+// open the file gives what an empty file gives, as the system's function does, and says so; the
+// system's function tells it in the thread's last error, which a read that went well leaves
 // alone. The read that gave the value is the one judged: the file may be held or free again a
 // moment after our own look at it.
 template <typename Engine, typename System>
-auto profileRead(const ProfileName& file, Engine engine, System system) {
+auto profileRead(const ProfileName& file, bool* fileRead, Engine engine, System system) {
   bool unopened = false;
-  if (const auto bytes = utf8File(file, unopened)) return engine(ProfileDocument(*bytes));
-  if (unopened) {
-    ++readFailures;
-    return engine(ProfileDocument(std::string()));
-  }
-  SetLastError(ERROR_SUCCESS);
-  const auto result = system();
-  if (unopenable(GetLastError())) ++readFailures;
+  const auto result = [&] {
+    if (const auto bytes = utf8File(file, unopened)) return engine(ProfileDocument(*bytes));
+    if (unopened) return engine(ProfileDocument(std::string()));
+    SetLastError(ERROR_SUCCESS);
+    const auto given = system();
+    unopened = unopenable(GetLastError());
+    return given;
+  }();
+  if (fileRead) *fileRead = !unopened;
   return result;
 }
 
@@ -129,7 +128,7 @@ bool rewrite(const std::string& file, const std::string& bytes) {
 
 std::string readProfileString(const ProfileName& section, const ProfileName& key,
                               const ProfileName& defaultText, unsigned size,
-                              const ProfileName& file) {
+                              const ProfileName& file, bool* fileRead) {
   const ProfileTurn turn(file);
   const auto engine = [&](const ProfileDocument& doc) {
     return ansi(doc.getString(utf8(section), utf8(key), utf8(defaultText), size));
@@ -143,11 +142,11 @@ std::string readProfileString(const ProfileName& section, const ProfileName& key
                                  size);
     return std::string(buffer.data(), count < size ? count : size);
   };
-  return profileRead(file, engine, system);
+  return profileRead(file, fileRead, engine, system);
 }
 
 std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
-                            std::int32_t defaultValue, const ProfileName& file) {
+                            std::int32_t defaultValue, const ProfileName& file, bool* fileRead) {
   const ProfileTurn turn(file);
   const auto engine = [&](const ProfileDocument& doc) {
     return doc.getInt(utf8(section), utf8(key), defaultValue);
@@ -157,11 +156,7 @@ std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
         file ? GetPrivateProfileIntA(orNull(section), orNull(key), defaultValue, file->c_str())
              : GetProfileIntA(orNull(section), orNull(key), defaultValue));
   };
-  return profileRead(file, engine, system);
-}
-
-unsigned failedProfileReads() {
-  return readFailures;
+  return profileRead(file, fileRead, engine, system);
 }
 
 bool writeProfileString(const ProfileName& section, const ProfileName& key,
