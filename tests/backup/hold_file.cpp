@@ -1,9 +1,10 @@
 // Holds a file open as another program would (an editor, a scanner, a sync tool), for the system
 // tests under Wine:  hold_file FOLDER PATTERN SHARING MILLISECONDS
-// Waits until a file of FOLDER matching the wildcard PATTERN holds something and opens for reading
-// with the sharing given ("none", or "read": others may read it too, but neither write nor delete
-// it), prints "held NAME" and keeps it open that long. A file still being written does not open
-// so; one just created is empty.
+// Prints "watching" once it runs, then waits until a file of FOLDER matching the wildcard PATTERN
+// holds something and opens for reading with the sharing given ("none", or "read": others may read
+// it too, but neither write nor delete it), prints "held NAME" and keeps it open that long. A file
+// still being written does not open so; one just created is empty. Gives up after two minutes
+// without one, with exit code 3.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,7 +15,9 @@ int wmain(int argc, wchar_t** argv) {
   if (argc != 5) return 2;
   const std::wstring folder = argv[1];
   const DWORD share = std::wstring(argv[3]) == L"read" ? FILE_SHARE_READ : 0;
-  for (;;) {
+  std::printf("watching\n");
+  std::fflush(stdout);
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < 120000;) {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((folder + L"\\" + argv[2]).c_str(), &found);
     const bool any = search != INVALID_HANDLE_VALUE;
@@ -32,4 +35,5 @@ int wmain(int argc, wchar_t** argv) {
     }
     Sleep(5);
   }
+  return 3;
 }

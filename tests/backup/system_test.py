@@ -95,11 +95,14 @@ class Win32:
                                 stdout=subprocess.DEVNULL, stderr=stderr)
 
     def hold(self, folder, pattern, sharing, ms):
-        """Another program holding the first file of the folder that matches the pattern, once it
-        can open it so; returns when it does."""
+        """Another program that holds the first file of the folder matching the pattern once it can
+        open it so; returns when it watches the folder (Wine may take seconds to start it), and
+        says "held NAME" when it holds the file."""
         holder = subprocess.Popen([self.wine, opts.holder, self.folder_value(folder), pattern, sharing,
                                    str(ms)], env={**os.environ, **self.env}, stdout=subprocess.PIPE,
                                   stderr=subprocess.DEVNULL, text=True)
+        if holder.stdout.readline() != "watching\n":
+            raise AssertionError("the holder did not start")
         return holder
 
     def client_output(self, target, env):
@@ -761,7 +764,8 @@ class BackupRun(unittest.TestCase):
                 if held == "backup.ini":
                     self.assertTrue(holder.stdout.readline().startswith("held"))
                 code, _, _ = self.run_program(app, mode="large")
-                holder.wait()
+                self.assertEqual(finish(holder), 0)  # it held the file
+                holder.stdout.close()
                 self.assertEqual(code, expected)
                 archives = [n for n in os.listdir(dest) if n.endswith(".zip")]
                 self.assertEqual(len(archives), 0 if (sharing, ms) == ("none", 12000) else 1)
