@@ -205,7 +205,7 @@ std::optional<std::string> readProfileSectionNames(unsigned size, const ProfileN
     SetLastError(error);
     return names;
   };
-  return profileRead(file, engine, system);
+  return profileRead(file, nullptr, engine, system);
 }
 
 }  // namespace qb::platform
