@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "archive/block_deflater.h"
-#include "archive/deflate_threads.h"
+#include "archive/block_threads.h"
+#include "archive/minizip_io.h"
 #include "archive/parallel_deflate.h"
-#include "archive/zip_files.h"
 #include "platform/files.h"
 
 namespace qb {
@@ -78,7 +78,7 @@ bool inflatesTo(unzFile archive, platform::InputFile& file, std::uint64_t size, 
 
 // The archive at its last entry of that name, and that entry's directory record.
 Unzip openLast(const std::string& zipName, const std::string& entryName, unz_file_info64& info) {
-  zlib_filefunc64_def functions = zipFileFunctions();
+  zlib_filefunc64_def functions = minizipIo();
   Unzip archive(unzOpen2_64(zipName.c_str(), &functions));
   if (!archive || !locateLast(archive.get(), entryName) ||
       unzGetCurrentFileInfo64(archive.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
@@ -203,7 +203,7 @@ class BlockCheck {
 }  // namespace
 
 bool opensAsArchive(const std::string& zipName) {
-  zlib_filefunc64_def functions = zipFileFunctions();
+  zlib_filefunc64_def functions = minizipIo();
   return Unzip(unzOpen2_64(zipName.c_str(), &functions)) != nullptr;
 }
 
@@ -244,7 +244,7 @@ bool archiveHoldsFile(const std::string& zipName, const std::string& entryName,
         holds = false;
     }
   };
-  const DeflateThreads& threads = deflateThreads();
+  const BlockThreads& threads = blockThreads();
   std::vector<std::thread> helpers(threads.count);
   for (auto& helper : helpers)
     if (!threads.start(helper, work)) break;

@@ -1,4 +1,4 @@
-#include "archive/zip_writer.h"
+#include "archive/entry_writer.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -35,7 +35,7 @@ std::vector<int> addEntry(const Value& handle, Args createArgs, const Value& dat
 
 class NotAnArchive : public Collectable {};
 
-TEST(ZipWriter, WrongArgumentsRaiseTheArgumentErrorAndGiveNil) {
+TEST(EntryWriter, WrongArgumentsRaiseTheArgumentErrorAndGiveNil) {
   ScratchFolder dir("writer_arguments");
   const Value handle = open(dir / "a.zip");
   const Value closed = open(dir / "b.zip");
@@ -80,7 +80,7 @@ TEST(ZipWriter, WrongArgumentsRaiseTheArgumentErrorAndGiveNil) {
   EXPECT_EQ(HB_ZIPCLOSE(Args{handle}).number(), 0);
 }
 
-TEST(ZipWriter, ResultCodesAndRefusedEntriesLeaveNoTrace) {
+TEST(EntryWriter, ResultCodesAndRefusedEntriesLeaveNoTrace) {
   ScratchFolder dir("writer_codes");
   const std::string zip = dir / "codes.zip";
   const Value handle = open(zip);
@@ -107,7 +107,7 @@ TEST(ZipWriter, ResultCodesAndRefusedEntriesLeaveNoTrace) {
   EXPECT_EQ(bytes.substr(30, 2), "ok");  // nothing written ahead of the first good entry
 }
 
-TEST(ZipWriter, AnEntryWithOnlyANameGetsTheDefaultHeaderValues) {
+TEST(EntryWriter, AnEntryWithOnlyANameGetsTheDefaultHeaderValues) {
   ScratchFolder dir("writer_headers");
   const std::string zip = dir / "h.zip";
   const std::string text = test::sqlText(200000);
@@ -137,7 +137,7 @@ TEST(ZipWriter, AnEntryWithOnlyANameGetsTheDefaultHeaderValues) {
   EXPECT_EQ(le16(bytes, 28), 0);
 }
 
-TEST(ZipWriter, LevelSetsFlagBitsAndMethodZeroStores) {
+TEST(EntryWriter, LevelSetsFlagBitsAndMethodZeroStores) {
   ScratchFolder dir("writer_levels");
   const std::string zip = dir / "l.zip";
   struct Case {
@@ -164,7 +164,7 @@ TEST(ZipWriter, LevelSetsFlagBitsAndMethodZeroStores) {
   EXPECT_LT(entries[0].info.compressed_size, entries[3].info.compressed_size);
 }
 
-TEST(ZipWriter, DateAndTimeBecomeTheDosStamp) {
+TEST(EntryWriter, DateAndTimeBecomeTheDosStamp) {
   ScratchFolder dir("writer_dates");
   const std::string zip = dir / "d.zip";
   const Date april16 = Date::fromYmd(2016, 4, 16);
@@ -198,7 +198,7 @@ TEST(ZipWriter, DateAndTimeBecomeTheDosStamp) {
   EXPECT_EQ(entries.back().info.dosDate, 10u << 11);  // no date: DOS date 0, time 10:00
 }
 
-TEST(ZipWriter, CountLimitsTheBytesWritten) {
+TEST(EntryWriter, CountLimitsTheBytesWritten) {
   ScratchFolder dir("writer_count");
   const std::string zip = dir / "c.zip";
   const Value counts[] = {Value(), 3, 100, -1, 0};
@@ -211,7 +211,7 @@ TEST(ZipWriter, CountLimitsTheBytesWritten) {
   for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].data, expected[i]) << i;
 }
 
-TEST(ZipWriter, OpenModesCreateAddOrRefuse) {
+TEST(EntryWriter, OpenModesCreateAddOrRefuse) {
   ScratchFolder dir("writer_modes");
   const std::string zip = dir / "m.zip";
   Value h = open(zip);
@@ -252,7 +252,7 @@ TEST(ZipWriter, OpenModesCreateAddOrRefuse) {
   EXPECT_EQ(entries[0].name, "only");
 }
 
-TEST(ZipWriter, TheLastReferenceClosesAStillOpenArchive) {
+TEST(EntryWriter, TheLastReferenceClosesAStillOpenArchive) {
   ScratchFolder dir("writer_release");
   const std::string zip = dir / "r.zip";
   {
@@ -267,7 +267,7 @@ TEST(ZipWriter, TheLastReferenceClosesAStillOpenArchive) {
   EXPECT_TRUE(entries[0].crcOk);
 }
 
-TEST(ZipWriter, FileCrc32ReadsTheWholeFile) {
+TEST(EntryWriter, FileCrc32ReadsTheWholeFile) {
   ScratchFolder dir("writer_crc");
   const std::string big = test::sqlText(16384 * 3 + 77);
   test::writeFile(dir / "check", "123456789");
