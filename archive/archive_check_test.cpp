@@ -54,9 +54,6 @@ TEST(ArchiveCheck, OnlyAnEntryThatInflatesToTheFileCounts) {
   test::writeFile(dir / "longer.sql", data + "x");
   EXPECT_FALSE(archiveHoldsWholeFile(zip, "dump.sql", dir / "longer.sql"));
   EXPECT_FALSE(archiveHoldsWholeFile(zip, "DUMP.SQL", dump));
-  EXPECT_FALSE(archiveHoldsWholeFile(dump, "dump.sql", dump));
-  EXPECT_FALSE(archiveHoldsWholeFile(dir / "missing.zip", "dump.sql", dump));
-  EXPECT_FALSE(archiveHoldsWholeFile(zip, "dump.sql", dir / "missing.sql"));
 
   // The file's bytes, not only their size and CRC-32.
   test::writeFile(dir / "forged.sql", sameCrcOtherBytes(data, 60000));

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <tuple>
 
+#include "archive/archive_check.h"
+#include "archive/dump_packer.h"
 #include "archive/entry_writer.h"
 #include "archive/test_support.h"
 #include "runtime/module_state.h"
@@ -108,25 +111,52 @@ TEST_F(ZipFile, AnExistingArchiveIsExtendedOrReplaced) {
   EXPECT_EQ(names(readEntries(zip)), std::vector<std::string>{"b.txt"});
 }
 
-TEST_F(ZipFile, AFileThatIsNotAnArchiveIsLeftAloneAndTheResultIsFalse) {
+// Every way into an archive refuses a file that cannot hold one and leaves it as it was: a file
+// that is not an archive, a missing one, one in a missing folder; and so is a missing file to pack.
+TEST_F(ZipFile, FilesThatHoldNoArchiveAreRefusedAndLeftAlone) {
   ScratchFolder dir("builder_notzip");
-  writeFile(dir / "a.txt", "a");
-  writeFile(dir / "x.zip", "plain text, not an archive");
+  const std::string text = dir / "x.zip", missing = dir / "missing",
+                    noFolder = dir / "no/such/folder.zip", file = dir / "a.txt";
+  writeFile(text, "plain text, not an archive");
+  writeFile(file, "a");
+  ASSERT_TRUE(HB_ZIPFILE(Args{dir / "a.zip", file}).logical());
   std::vector<Args> perFile, perChunk;
-  EXPECT_FALSE(HB_ZIPFILE(Args{dir / "x.zip",
-                               dir / "a.txt",
-                               {},
-                               recorder(perFile),
-                               {},
-                               {},
-                               {},
-                               {},
-                               recorder(perChunk)})
-                   .logical());
-  EXPECT_EQ(readFile(dir / "x.zip"), "plain text, not an archive");
+  const auto zipFile = [&](const std::string& zip) {
+    return HB_ZIPFILE(Args{zip, file, {}, recorder(perFile), {}, {}, {}, {}, recorder(perChunk)})
+        .logical();
+  };
+  const auto zipOpen = [](const std::string& zip, int mode) {
+    return !HB_ZIPOPEN(Args{zip, mode}).isNil();
+  };
+  const struct {
+    const char* what;
+    std::function<bool()> accepted;
+  } ways[] = {
+      {"HB_ZIPFILE adding to text", [&] { return zipFile(text); }},
+      {"HB_ZIPFILE into a missing folder", [&] { return zipFile(noFolder); }},
+      {"HB_ZIPOPEN adding to text", [&] { return zipOpen(text, 2); }},
+      {"HB_ZIPOPEN after a missing file", [&] { return zipOpen(missing, 1); }},
+      {"HB_ZIPOPEN adding to a missing file", [&] { return zipOpen(missing, 2); }},
+      {"the dump packed into a missing folder",
+       [&] { return DumpPacker::start(noFolder, file) != nullptr; }},
+      {"a missing dump packed",
+       [&] { return DumpPacker::start(dir / "b.zip", missing) != nullptr; }},
+      {"text opened to read", [&] { return opensAsArchive(text); }},
+      {"a missing file opened to read", [&] { return opensAsArchive(missing); }},
+      {"the check of text", [&] { return archiveHoldsWholeFile(text, "x.zip", text); }},
+      {"the check of a missing archive",
+       [&] { return archiveHoldsWholeFile(missing, "a.txt", file); }},
+      {"the check against a missing file",
+       [&] { return archiveHoldsWholeFile(dir / "a.zip", "a.txt", missing); }},
+  };
+  for (const auto& way : ways) {
+    EXPECT_FALSE(way.accepted()) << way.what;
+    EXPECT_EQ(readFile(text), "plain text, not an archive") << way.what;
+    EXPECT_FALSE(std::filesystem::exists(missing)) << way.what;
+    EXPECT_FALSE(std::filesystem::exists(dir / "no")) << way.what;
+  }
   EXPECT_TRUE(perFile.empty());
   EXPECT_TRUE(perChunk.empty());
-  EXPECT_FALSE(HB_ZIPFILE(Args{dir / "no/such/folder.zip", dir / "a.txt"}).logical());
 }
 
 TEST_F(ZipFile, EmptyListsAndEmptyFilesStillMakeAnArchive) {
