@@ -5,6 +5,7 @@
 #include <exception>
 #include <mutex>
 #include <system_error>
+#include <vector>
 
 #include "archive/archive_check.h"
 #include "archive/minizip_archive.h"
