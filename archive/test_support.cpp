@@ -66,16 +66,16 @@ void writeInSteps(const std::string& file, const std::string& data,
   std::fclose(out);
 }
 
-WorkerThreads::WorkerThreads(unsigned count, unsigned startable) : previous_(deflateThreads()) {
-  deflateThreads().count = count;
-  deflateThreads().start = [start = previous_.start, started = started_, startable](
-                               std::thread& thread, std::function<void()> work) {
+WorkerThreads::WorkerThreads(unsigned count, unsigned startable) : previous_(blockThreads()) {
+  blockThreads().count = count;
+  blockThreads().start = [start = previous_.start, started = started_, startable](
+                             std::thread& thread, std::function<void()> work) {
     return ++*started <= startable && start(thread, std::move(work));
   };
 }
 
 WorkerThreads::~WorkerThreads() {
-  deflateThreads() = previous_;
+  blockThreads() = previous_;
 }
 
 ErrorCatcher::ErrorCatcher()

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "archive/deflate_threads.h"
+#include "archive/block_threads.h"
 #include "runtime/error.h"
 
 namespace qb::test {
@@ -44,7 +44,7 @@ class WorkerThreads {
   unsigned started() const { return *started_; }
 
  private:
-  DeflateThreads previous_;
+  BlockThreads previous_;
   std::shared_ptr<unsigned> started_ = std::make_shared<unsigned>(0);
 };
 

@@ -1,6 +1,7 @@
 #pragma once
-// The file functions minizip reads and writes archives through: its own stdio ones, with the
-// opening left to the platform, which follows no link at the name and opens only a regular file.
+// minizip's I/O table, the file functions it reads and writes archives through: its own stdio ones,
+// with the opening left to the platform, which follows no link at the name and opens only a regular
+// file.
 
 #include <ioapi.h>
 
@@ -12,6 +13,6 @@ namespace qb {
 // that failure, taken on the thread that met it: the writes may run on any thread, and the
 // system's last error is each thread's own. keepContent: a new archive is written over the
 // file's bytes from its start instead of emptying it first.
-zlib_filefunc64_def zipFileFunctions(std::string* failure = nullptr, bool keepContent = false);
+zlib_filefunc64_def minizipIo(std::string* failure = nullptr, bool keepContent = false);
 
 }  // namespace qb

@@ -48,15 +48,15 @@ inline bool needsZip64(std::uint64_t size) {
   return size + size / 2048 + 64 >= 0xFFFFFFFFu;
 }
 
-class ZipArchive : public Collectable {
+class MinizipArchive : public Collectable {
  public:
   // Mode 0 creates (truncating), 1 writes a new archive after the file's content, 2 adds to an
   // existing archive, whose comment then lands in existingComment. Null when that fails.
-  static std::shared_ptr<ZipArchive> open(const std::string& name, int mode,
-                                          std::optional<std::string>* existingComment = nullptr);
-  ~ZipArchive() override;
-  ZipArchive(const ZipArchive&) = delete;
-  ZipArchive& operator=(const ZipArchive&) = delete;
+  static std::shared_ptr<MinizipArchive> open(
+      const std::string& name, int mode, std::optional<std::string>* existingComment = nullptr);
+  ~MinizipArchive() override;
+  MinizipArchive(const MinizipArchive&) = delete;
+  MinizipArchive& operator=(const MinizipArchive&) = delete;
 
   bool isOpen() const { return zip_ != nullptr; }
 
@@ -80,7 +80,7 @@ class ZipArchive : public Collectable {
   const std::string& writeFailure() const { return writeFailure_; }
 
  private:
-  explicit ZipArchive(std::string name) : name_(std::move(name)) {}
+  explicit MinizipArchive(std::string name) : name_(std::move(name)) {}
   std::string name_;
   zipFile zip_ = nullptr;
   std::string writeFailure_;  // the library's file functions note it here

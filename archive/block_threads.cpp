@@ -1,4 +1,4 @@
-#include "archive/deflate_threads.h"
+#include "archive/block_threads.h"
 
 #include <algorithm>
 #include <system_error>
@@ -23,8 +23,8 @@ bool startThread(std::thread& thread, std::function<void()> work) {
 }
 }  // namespace
 
-DeflateThreads& deflateThreads() {
-  static DeflateThreads threads{defaultCount(), startThread};
+BlockThreads& blockThreads() {
+  static BlockThreads threads{defaultCount(), startThread};
   return threads;
 }
 

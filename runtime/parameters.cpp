@@ -1,4 +1,4 @@
-#include "archive/arguments.h"
+#include "runtime/parameters.h"
 
 namespace qb {
 

@@ -1,12 +1,12 @@
-#include "archive/file_packing.h"
+#include "archive/entry_packing.h"
 
 #include <algorithm>
 
-#include "archive/arguments.h"
-#include "archive/deflate_threads.h"
-#include "archive/file_names.h"
+#include "archive/block_threads.h"
+#include "archive/minizip_archive.h"
 #include "archive/parallel_deflate.h"
-#include "archive/zip_archive.h"
+#include "runtime/file_names.h"
+#include "runtime/parameters.h"
 
 namespace qb {
 
@@ -37,7 +37,7 @@ void readChunks(platform::InputFile& input, const Packing& how, std::vector<char
 // A deflated entry into the archive, opened raw once the verdict on text is in.
 class DeflatedEntry final : public DeflatedEntrySink {
  public:
-  DeflatedEntry(ZipArchive& archive, EntryHeader header, PackedFile& packed)
+  DeflatedEntry(MinizipArchive& archive, EntryHeader header, PackedFile& packed)
       : archive_(archive), header_(std::move(header)), packed_(packed) {}
   void begin(bool text) override {
     header_.raw = true;
@@ -64,7 +64,7 @@ class DeflatedEntry final : public DeflatedEntrySink {
   }
 
  private:
-  ZipArchive& archive_;
+  MinizipArchive& archive_;
   EntryHeader header_;
   PackedFile& packed_;
   bool begun_ = false;
@@ -73,11 +73,11 @@ class DeflatedEntry final : public DeflatedEntrySink {
 
 // Deflated on every core. Entries with a password, and levels the compressor refuses, take the
 // entry writer's own path, as does an entry zlib cannot set up streams for.
-bool packInParallel(ZipArchive& archive, const EntryHeader& header, platform::InputFile& input,
+bool packInParallel(MinizipArchive& archive, const EntryHeader& header, platform::InputFile& input,
                     const Packing& how, std::vector<char>& buffer, PackedFile& packed) {
   if (how.password || !isDeflateLevel(how.level)) return false;
   DeflatedEntry entry(archive, header, packed);
-  ParallelDeflate deflate(how.level, deflateThreads(), entry);
+  ParallelDeflate deflate(how.level, blockThreads(), entry);
   if (!deflate.ready()) return false;
   std::uint64_t read = 0;
   const auto add = [&](const char* data, std::size_t count) {
@@ -97,7 +97,7 @@ bool packInParallel(ZipArchive& archive, const EntryHeader& header, platform::In
 }
 }  // namespace
 
-std::optional<PackedFile> packFile(ZipArchive& archive, const std::string& fileName,
+std::optional<PackedFile> packFile(MinizipArchive& archive, const std::string& fileName,
                                    platform::InputFile& input, const Packing& how,
                                    std::vector<char>& buffer) {
   EntryHeader header;

@@ -1,4 +1,4 @@
-#include "archive/file_names.h"
+#include "runtime/file_names.h"
 
 #include <string_view>
 

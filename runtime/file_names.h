@@ -1,6 +1,6 @@
 #pragma once
-// The runtime's file-name helpers the archive builder leans on: splitting a name, joining one
-// back, and whole-name matching with '*' and '?'.
+// The runtime's file-name helpers: splitting a name, joining one back, and whole-name matching
+// with '*' and '?'.
 
 #include <string>
 

@@ -1,9 +1,9 @@
-#include "archive/zip_archive.h"
+#include "archive/minizip_archive.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "archive/zip_files.h"
+#include "archive/minizip_io.h"
 #include "platform/files.h"
 
 namespace qb {
@@ -38,22 +38,22 @@ std::optional<std::uint64_t> firstDataOffset(platform::InputFile& file) {
 }
 }  // namespace
 
-std::shared_ptr<ZipArchive> ZipArchive::open(const std::string& name, int mode,
-                                             std::optional<std::string>* existingComment) {
+std::shared_ptr<MinizipArchive> MinizipArchive::open(const std::string& name, int mode,
+                                                     std::optional<std::string>* existingComment) {
   zipcharpc comment = nullptr;
-  std::shared_ptr<ZipArchive> archive(new ZipArchive(name));
-  zlib_filefunc64_def functions = zipFileFunctions(&archive->writeFailure_);
+  std::shared_ptr<MinizipArchive> archive(new MinizipArchive(name));
+  zlib_filefunc64_def functions = minizipIo(&archive->writeFailure_);
   archive->zip_ = zipOpen2_64(name.c_str(), mode, &comment, &functions);
   if (!archive->zip_) return nullptr;
   if (existingComment && comment) *existingComment = std::string(comment);
   return archive;
 }
 
-ZipArchive::~ZipArchive() {
+MinizipArchive::~MinizipArchive() {
   if (zip_) zipClose(zip_, nullptr);
 }
 
-int ZipArchive::openEntry(const EntryHeader& h) {
+int MinizipArchive::openEntry(const EntryHeader& h) {
   // The library would write the local header before the compressor refuses the level, leaving a
   // header no directory record points to (and its record buffer leaked); refuse it beforehand,
   // after closing an open entry as the library does first.
@@ -70,19 +70,19 @@ int ZipArchive::openEntry(const EntryHeader& h) {
                                  h.zip64 ? 1 : 0);
 }
 
-int ZipArchive::write(const char* data, unsigned count) {
+int MinizipArchive::write(const char* data, unsigned count) {
   return zipWriteInFileInZip(zip_, data, count);
 }
 
-int ZipArchive::closeEntry() {
+int MinizipArchive::closeEntry() {
   return zipCloseFileInZip(zip_);
 }
 
-int ZipArchive::closeRawEntry(std::uint64_t size, std::uint32_t crc32) {
+int MinizipArchive::closeRawEntry(std::uint64_t size, std::uint32_t crc32) {
   return zipCloseFileInZipRaw64(zip_, size, crc32);
 }
 
-int ZipArchive::reopenWithZip64(const EntryHeader& header, std::uint64_t written) {
+int MinizipArchive::reopenWithZip64(const EntryHeader& header, std::uint64_t written) {
   // Ended, the file holds every byte written so far, then a directory and an end record longer
   // than the 20 bytes the ZIP64 header adds: what the new archive writes ends past them all.
   closeRawEntry(0, 0);
@@ -102,7 +102,7 @@ int ZipArchive::reopenWithZip64(const EntryHeader& header, std::uint64_t written
     return got;
   };
   std::size_t got = readNext(chunk);
-  zlib_filefunc64_def functions = zipFileFunctions(&writeFailure_, true);
+  zlib_filefunc64_def functions = minizipIo(&writeFailure_, true);
   zip_ = zipOpen2_64(name_.c_str(), APPEND_STATUS_CREATE, nullptr, &functions);
   if (!zip_) return ZIP_ERRNO;
   int result = openEntry(header);
@@ -115,7 +115,7 @@ int ZipArchive::reopenWithZip64(const EntryHeader& header, std::uint64_t written
   return result == ZIP_OK && written > 0 ? ZIP_ERRNO : result;
 }
 
-int ZipArchive::close(const std::string* comment) {
+int MinizipArchive::close(const std::string* comment) {
   zipFile zip = zip_;
   zip_ = nullptr;
   return zipClose(zip, comment ? comment->c_str() : nullptr);

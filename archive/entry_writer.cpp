@@ -1,28 +1,38 @@
-#include "archive/zip_writer.h"
+#include "archive/entry_writer.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "archive/arguments.h"
 #include "archive/file_digest.h"
+#include "archive/minizip_archive.h"
 #include "archive/time_text.h"
-#include "archive/zip_archive.h"
 #include "runtime/error.h"
 #include "runtime/frames.h"
+#include "runtime/parameters.h"
 
 namespace qb {
 
 namespace {
 // The archive a handle argument holds; null for anything but an open archive handle.
-ZipArchive* openArchive(const Value& handle) {
+MinizipArchive* openArchive(const Value& handle) {
   const auto* pointer = std::get_if<Pointer>(&handle);
-  auto* archive = pointer ? dynamic_cast<ZipArchive*>(pointer->collectable.get()) : nullptr;
+  auto* archive = pointer ? dynamic_cast<MinizipArchive*>(pointer->collectable.get()) : nullptr;
   return archive && archive->isOpen() ? archive : nullptr;
 }
 
 Value argumentError(const std::string& operation, std::span<const Value> params) {
   raiseArgumentError(operation, {params.begin(), params.end()});
   return {};
+}
+
+// The open archive of argument 1, once argument textAt, when there is one, is text. Otherwise the
+// argument error is raised, and null.
+MinizipArchive* archiveArgument(const std::string& operation, std::span<const Value> params,
+                                std::size_t textAt = 0) {
+  MinizipArchive* archive =
+      textAt == 0 || param(params, textAt).isText() ? openArchive(param(params, 1)) : nullptr;
+  if (!archive) argumentError(operation, params);
+  return archive;
 }
 
 std::uint32_t toUint32(const Value& v) {
@@ -48,7 +58,7 @@ Value HB_ZIPOPEN(std::span<const Value> params, Value* comment) {
   const Value& mode = param(params, 2);
   std::optional<std::string> existing;
   auto archive =
-      ZipArchive::open(name.text(), mode.isNumber() ? toInt32(mode.number()) : 0, &existing);
+      MinizipArchive::open(name.text(), mode.isNumber() ? toInt32(mode.number()) : 0, &existing);
   if (!archive) return {};
   if (comment && existing) *comment = *existing;
   return Value(Pointer{archive.get(), archive});
@@ -56,12 +66,10 @@ Value HB_ZIPOPEN(std::span<const Value> params, Value* comment) {
 
 Value HB_ZIPFILECREATE(std::span<const Value> params) {
   Frame frame("HB_ZIPFILECREATE", "", framed(params));
-  const Value& name = param(params, 2);
-  if (!name.isText()) return argumentError("HB_ZIPFILECREATE", params);
-  ZipArchive* archive = openArchive(param(params, 1));
-  if (!archive) return argumentError("HB_ZIPFILECREATE", params);
+  MinizipArchive* archive = archiveArgument("HB_ZIPFILECREATE", params, 2);
+  if (!archive) return {};
   EntryHeader header;
-  header.name = name.text();
+  header.name = param(params, 2).text();
   setTime(header, param(params, 3), param(params, 4));
   header.internalAttributes = toUint32(param(params, 5));
   header.externalAttributes = toUint32(param(params, 6));
@@ -75,11 +83,9 @@ Value HB_ZIPFILECREATE(std::span<const Value> params) {
 
 Value HB_ZIPFILEWRITE(std::span<const Value> params) {
   Frame frame("HB_ZIPFILEWRITE", "", framed(params));
-  const Value& data = param(params, 2);
-  if (!data.isText()) return argumentError("HB_ZIPFILEWRITE", params);
-  ZipArchive* archive = openArchive(param(params, 1));
-  if (!archive) return argumentError("HB_ZIPFILEWRITE", params);
-  const std::string& bytes = data.text();
+  MinizipArchive* archive = archiveArgument("HB_ZIPFILEWRITE", params, 2);
+  if (!archive) return {};
+  const std::string& bytes = param(params, 2).text();
   auto count = static_cast<std::uint32_t>(
       std::min<std::size_t>(bytes.size(), std::numeric_limits<std::uint32_t>::max()));
   if (param(params, 3).isNumber()) count = std::min(count, toUint32(param(params, 3)));
@@ -88,15 +94,15 @@ Value HB_ZIPFILEWRITE(std::span<const Value> params) {
 
 Value HB_ZIPFILECLOSE(std::span<const Value> params) {
   Frame frame("HB_ZIPFILECLOSE", "", framed(params));
-  ZipArchive* archive = openArchive(param(params, 1));
-  if (!archive) return argumentError("HB_ZIPFILECLOSE", params);
+  MinizipArchive* archive = archiveArgument("HB_ZIPFILECLOSE", params);
+  if (!archive) return {};
   return archive->closeEntry();
 }
 
 Value HB_ZIPCLOSE(std::span<const Value> params) {
   Frame frame("HB_ZIPCLOSE", "", framed(params));
-  ZipArchive* archive = openArchive(param(params, 1));
-  if (!archive) return argumentError("HB_ZIPCLOSE", params);
+  MinizipArchive* archive = archiveArgument("HB_ZIPCLOSE", params);
+  if (!archive) return {};
   const Value& comment = param(params, 2);
   return archive->close(comment.isText() ? &comment.text() : nullptr);
 }

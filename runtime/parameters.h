@@ -1,5 +1,6 @@
 #pragma once
-// Positional arguments of the archive callables: any of them may be missing.
+// What a callable does with the values it was passed: takes its positional arguments, any of
+// which may be missing, and calls back the code blocks among them.
 
 #include <span>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "archive/zip_files.h"
+#include "archive/minizip_io.h"
 
 #include "platform/files.h"
 
@@ -75,7 +75,7 @@ int ZCALLBACK closeStream(voidpf failure, voidpf stream) {
 }
 }  // namespace
 
-zlib_filefunc64_def zipFileFunctions(std::string* failure, bool keepContent) {
+zlib_filefunc64_def minizipIo(std::string* failure, bool keepContent) {
   zlib_filefunc64_def functions = stdioFunctions();
   functions.zopen64_file = keepContent ? openStreamKeeping : openStream;
   functions.zwrite_file = writeStream;

@@ -16,7 +16,7 @@
 
 namespace qb {
 
-class ZipArchive;
+class MinizipArchive;
 
 struct Packing {
   int level = Z_DEFAULT_COMPRESSION;
@@ -41,7 +41,7 @@ struct PackedFile {
 
 // Packs what input gives, read in chunks of the buffer's size until a read gives nothing, as one
 // entry of the archive named after fileName. Nothing when a read failed.
-std::optional<PackedFile> packFile(ZipArchive& archive, const std::string& fileName,
+std::optional<PackedFile> packFile(MinizipArchive& archive, const std::string& fileName,
                                    platform::InputFile& input, const Packing& how,
                                    std::vector<char>& buffer);
 
