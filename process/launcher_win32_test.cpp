@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "process/launcher.h"
+#include "platform/win32/message_pump.h"
 #include "process/sysrefresh.h"
-#include "runtime/module_state.h"
-#include "runtime/windowing_state.h"
+#include "process/waitrun.h"
+#include "runtime/event_loop.h"
 #include "tests/support/scratch_folder.h"
 
 namespace qb {
@@ -23,6 +23,12 @@ std::string child(const std::string& arguments) {
 bool quitPending() {
   MSG msg;
   return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+}
+
+TEST(WAITRUN, NothingToStartGivesMinusOne) {
+  const std::vector<std::vector<Value>> calls = {
+      {}, {Value()}, {Value(12)}, {Value("")}, {Value(""), Value(0)}, {makeArray({Value("x")})}};
+  for (const auto& params : calls) EXPECT_EQ(WAITRUN(params), -1) << params.size();
 }
 
 TEST(WAITRUN, ExitCodesComeBackSigned) {
@@ -65,9 +71,8 @@ TEST(WAITRUN, TheShowStateReachesTheChild) {
 }
 
 TEST(WAITRUN, AQuitMessageDoesNotEndTheWait) {
-  platform::WindowingState& state = windowingState();
   for (const bool loopRunning : {false, true}) {
-    state.eventLoopRunning = loopRunning;
+    eventLoopRunning() = loopRunning;
     PostQuitMessage(0);
     const DWORD start = GetTickCount();
     const Value params[] = {Value(child("300 7")), Value(0)};
@@ -76,7 +81,7 @@ TEST(WAITRUN, AQuitMessageDoesNotEndTheWait) {
     // Dropped with no event loop to end; kept for a running one.
     EXPECT_EQ(quitPending(), loopRunning);
   }
-  state.eventLoopRunning = false;
+  eventLoopRunning() = false;
 }
 
 TEST(WINEXEC, StartsWithoutWaiting) {
@@ -100,7 +105,7 @@ LRESULT CALLBACK recordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   if (msg >= WM_USER || msg == WM_CHAR || msg == WM_KEYDOWN || msg == WM_COMMAND) {
     g_seen.messages.push_back(msg);
     if (msg == WM_COMMAND) g_seen.commands.push_back(LOWORD(wParam));
-    if (windowingState().acceleratorTable) g_seen.tableInUseDuringDispatch = true;
+    if (platform::windowingState().acceleratorTable) g_seen.tableInUseDuringDispatch = true;
   }
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
@@ -122,7 +127,8 @@ class Pump : public testing::Test {
     g_seen = {};
   }
   void TearDown() override {
-    resetModuleState();
+    platform::windowingState() = {};
+    eventLoopRunning() = false;
     DestroyAcceleratorTable(table_);
     DestroyWindow(hwnd_);
     while (quitPending()) {
@@ -132,17 +138,24 @@ class Pump : public testing::Test {
   HACCEL table_ = nullptr;
 };
 
+TEST_F(Pump, AnEmptyQueueLeavesTheSharedStateAsItWas) {
+  platform::WindowingState& state = platform::windowingState();
+  state.acceleratorTable = table_;  // no main window: the table is never used
+  EXPECT_TRUE(SYSREFRESH());
+  EXPECT_EQ(state.acceleratorTable, table_);
+}
+
 TEST_F(Pump, TranslatesAndDispatchesWithoutWindowsOfItsOwn) {
   PostMessageA(hwnd_, WM_USER + 1, 0, 0);
   PostMessageA(hwnd_, WM_CHAR, 0x10000 + 'k', 0);
   PostMessageA(hwnd_, WM_KEYDOWN, VK_F5, 0);  // no table: an ordinary key
   EXPECT_TRUE(SYSREFRESH());
   EXPECT_EQ(g_seen.messages, (std::vector<UINT>{WM_USER + 1, WM_CHAR, WM_KEYDOWN}));
-  EXPECT_EQ(windowingState().lastKey, 'k');
+  EXPECT_EQ(platform::windowingState().lastKey, 'k');
 }
 
 TEST_F(Pump, AcceleratorTableOnTheMainWindowIsOutOfUseDuringThePass) {
-  platform::WindowingState& state = windowingState();
+  platform::WindowingState& state = platform::windowingState();
   state.acceleratorTable = table_;
   state.mainWindow = hwnd_;
   PostMessageA(hwnd_, WM_KEYDOWN, VK_F5, 0);
@@ -155,7 +168,7 @@ TEST_F(Pump, AcceleratorTableOnTheMainWindowIsOutOfUseDuringThePass) {
 }
 
 TEST_F(Pump, ModelessDialogsComeFirstAndTheLastKeyIsKeptAnyway) {
-  platform::WindowingState& state = windowingState();
+  platform::WindowingState& state = platform::windowingState();
   state.dialogs[3] = hwnd_;
   state.highestDialog = 3;
   PostMessageA(hwnd_, WM_CHAR, 'z', 0);
@@ -166,9 +179,8 @@ TEST_F(Pump, ModelessDialogsComeFirstAndTheLastKeyIsKeptAnyway) {
 }
 
 TEST_F(Pump, AQuitMessageEndsThePassUndispatched) {
-  platform::WindowingState& state = windowingState();
   for (const bool loopRunning : {false, true}) {
-    state.eventLoopRunning = loopRunning;
+    eventLoopRunning() = loopRunning;
     PostMessageA(hwnd_, WM_USER + 3, 0, 0);
     PostQuitMessage(0);
     EXPECT_FALSE(SYSREFRESH());
