@@ -63,9 +63,10 @@ SystemVersion systemVersion() {
   return v;
 }
 
-// Today's systems: the layout of the NT family.
+// Linux is no Windows of any family (the error dialog, which shows no window here, takes the
+// shorter layout).
 bool isNtFamily() {
-  return true;
+  return false;
 }
 
 // No windowing here: no active window, no titles.
