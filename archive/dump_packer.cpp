@@ -163,8 +163,9 @@ PackedDump DumpPacker::finish() {
 PackedDump packFinishedDump(const std::string& zipName, const std::string& dumpName) {
   const auto dump = platform::InputFile::open(dumpName);
   if (!dump) return {};
-  const auto archive = MinizipArchive::open(zipName, APPEND_STATUS_CREATE);
-  if (!archive) return {std::nullopt, platform::lastErrorText(), {}};
+  std::string why;
+  const auto archive = MinizipArchive::open(zipName, APPEND_STATUS_CREATE, nullptr, &why);
+  if (!archive) return {std::nullopt, why, {}};
   TailKept input(*dump);
   const auto packed = packAlone(*archive, zipSettings(), dumpName, input);
   return {checked(zipName, dumpName, packed), archive->writeFailure(), std::move(input.tail())};

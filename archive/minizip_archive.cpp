@@ -39,12 +39,16 @@ std::optional<std::uint64_t> firstDataOffset(platform::InputFile& file) {
 }  // namespace
 
 std::shared_ptr<MinizipArchive> MinizipArchive::open(const std::string& name, int mode,
-                                                     std::optional<std::string>* existingComment) {
+                                                     std::optional<std::string>* existingComment,
+                                                     std::string* why) {
   zipcharpc comment = nullptr;
   std::shared_ptr<MinizipArchive> archive(new MinizipArchive(name));
   zlib_filefunc64_def functions = minizipIo(&archive->writeFailure_);
   archive->zip_ = zipOpen2_64(name.c_str(), mode, &comment, &functions);
-  if (!archive->zip_) return nullptr;
+  if (!archive->zip_) {
+    if (why) *why = archive->writeFailure_;
+    return nullptr;
+  }
   if (existingComment && comment) *existingComment = std::string(comment);
   return archive;
 }

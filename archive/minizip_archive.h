@@ -51,9 +51,11 @@ inline bool needsZip64(std::uint64_t size) {
 class MinizipArchive : public Collectable {
  public:
   // Mode 0 creates (truncating), 1 writes a new archive after the file's content, 2 adds to an
-  // existing archive, whose comment then lands in existingComment. Null when that fails.
-  static std::shared_ptr<MinizipArchive> open(
-      const std::string& name, int mode, std::optional<std::string>* existingComment = nullptr);
+  // existing archive, whose comment then lands in existingComment. Null when that fails; `why`,
+  // where given, then holds the system's words when the file itself could not be opened.
+  static std::shared_ptr<MinizipArchive> open(const std::string& name, int mode,
+                                              std::optional<std::string>* existingComment = nullptr,
+                                              std::string* why = nullptr);
   ~MinizipArchive() override;
   MinizipArchive(const MinizipArchive&) = delete;
   MinizipArchive& operator=(const MinizipArchive&) = delete;

@@ -5,8 +5,14 @@
 namespace qb {
 
 namespace {
+// The first failure is kept: later ones are most often its consequences.
+void note(voidpf failure, const platform::Outcome& outcome) {
+  auto* text = static_cast<std::string*>(failure);
+  if (text && text->empty()) *text = outcome.why;
+}
+
 // The stdio modes minizip's own opening picks for its open modes.
-voidpf ZCALLBACK openStream(voidpf, const void* name, int mode) {
+voidpf ZCALLBACK openStream(voidpf failure, const void* name, int mode) {
   const char* stdioMode = nullptr;
   if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) == ZLIB_FILEFUNC_MODE_READ)
     stdioMode = "rb";
@@ -15,7 +21,11 @@ voidpf ZCALLBACK openStream(voidpf, const void* name, int mode) {
   else if (mode & ZLIB_FILEFUNC_MODE_CREATE)
     stdioMode = "wb";
   if (!name || !stdioMode) return nullptr;
-  return platform::openFileStream(static_cast<const char*>(name), stdioMode);
+  platform::Outcome opened;
+  std::FILE* stream =
+      platform::openFileStream(static_cast<const char*>(name), stdioMode, &opened.why);
+  note(failure, opened);
+  return stream;
 }
 
 // Creating opens the file as it stands, for writing from its start.
@@ -34,44 +44,35 @@ const zlib_filefunc64_def& stdioFunctions() {
   return functions;
 }
 
-// Called right after the failed call, before anything else can change the last error. Later
-// failures are most often the first one's consequences.
-void noteFailure(voidpf failure) {
-  auto* text = static_cast<std::string*>(failure);
-  if (text && text->empty()) *text = platform::lastErrorText();
-}
-
 // Each time the archive passes a multiple of this many bytes, what was written so far starts on
 // its way to the disk while the packing goes on: forcing the archive to disk at the end then waits
 // for little more than its last pages.
 constexpr ZPOS64_T kWriteBehind = 8 << 20;
 
 uLong ZCALLBACK writeStream(voidpf failure, voidpf stream, const void* buffer, uLong size) {
+  auto* file = static_cast<std::FILE*>(stream);
+  platform::Outcome written = platform::writeToStream(file, buffer, size);
   const zlib_filefunc64_def& stdio = stdioFunctions();
-  const uLong written = stdio.zwrite_file(stdio.opaque, stream, buffer, size);
-  if (written != size) {
-    noteFailure(failure);
-  } else if (stdio.ztell64_file(stdio.opaque, stream) % kWriteBehind < written &&
-             !platform::startWriteBack(static_cast<std::FILE*>(stream))) {
-    noteFailure(failure);
-    return 0;
-  }
-  return written;
+  if (written && stdio.ztell64_file(stdio.opaque, stream) % kWriteBehind < size)
+    written = platform::startWriteBack(file);
+  note(failure, written);
+  return written ? size : 0;
 }
 
 long ZCALLBACK seekStream(voidpf failure, voidpf stream, ZPOS64_T offset, int origin) {
-  const zlib_filefunc64_def& stdio = stdioFunctions();
-  const long result = stdio.zseek64_file(stdio.opaque, stream, offset, origin);
-  if (result != 0) noteFailure(failure);
-  return result;
+  // minizip's origins are fseek's.
+  static_assert(ZLIB_FILEFUNC_SEEK_SET == SEEK_SET && ZLIB_FILEFUNC_SEEK_CUR == SEEK_CUR &&
+                ZLIB_FILEFUNC_SEEK_END == SEEK_END);
+  const platform::Outcome moved = platform::seekStream(static_cast<std::FILE*>(stream),
+                                                       static_cast<std::int64_t>(offset), origin);
+  note(failure, moved);
+  return moved ? 0 : -1;
 }
 
-// Closing writes what the stream still buffers.
 int ZCALLBACK closeStream(voidpf failure, voidpf stream) {
-  const zlib_filefunc64_def& stdio = stdioFunctions();
-  const int result = stdio.zclose_file(stdio.opaque, stream);
-  if (result != 0) noteFailure(failure);
-  return result;
+  const platform::Outcome closed = platform::closeStream(static_cast<std::FILE*>(stream));
+  note(failure, closed);
+  return closed ? 0 : EOF;
 }
 }  // namespace
 

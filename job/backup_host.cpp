@@ -28,15 +28,6 @@ class MachineHost : public BackupHost {
 };
 }  // namespace
 
-bool retried(BackupHost& host, const std::function<bool()>& attempt) {
-  constexpr int kTries = 21;
-  for (int tried = 1;; ++tried) {
-    if (attempt()) return true;
-    if (tried == kTries) return false;
-    host.pause(std::chrono::milliseconds(250));
-  }
-}
-
 BackupHost& machineHost() {
   static MachineHost host;
   return host;

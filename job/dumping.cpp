@@ -10,8 +10,11 @@ namespace {
 constexpr int kClaimSeconds = 60;
 
 // Deletes a file of the run's own that a scanner may be holding for a moment.
-bool deleteOwn(BackupHost& host, const std::string& name) {
-  return retried(host, [&] { return platform::deleteFile(name) || !platform::nameTaken(name); });
+platform::Outcome deleteOwn(BackupHost& host, const std::string& name) {
+  return retried(host, [&] {
+    const platform::Outcome deleted = platform::deleteFile(name);
+    return deleted || !platform::nameTaken(name) ? platform::Outcome() : deleted;
+  });
 }
 
 // Two runs started in the same second into the same folder would share a dump file: the name is
@@ -25,7 +28,8 @@ void claim(BackupHost& host, const DumpPlan& plan, Dumped& d) {
       d.stamp = runStamp(host.now());
     }
     d.names = dumpNames(plan.shell, plan.client, plan.folder, d.stamp.baseName);
-    if ((d.file = platform::ClaimedFile::create(d.names.sql))) {
+    std::string why;
+    if ((d.file = platform::ClaimedFile::create(d.names.sql, &why))) {
       // With the dump of that base name claimed, a file at the temporary name is a stopped run's
       // leftover; an entry that stays there, such as a folder, holds the name as well.
       if (platform::nameTaken(d.names.temporary)) platform::deleteFile(d.names.temporary);
@@ -34,7 +38,6 @@ void claim(BackupHost& host, const DumpPlan& plan, Dumped& d) {
       platform::deleteFile(d.names.sql);
       continue;
     }
-    const std::string why = platform::lastErrorText();  // before the tests below change it
     if (!platform::nameTaken(d.names.sql) && !platform::nameTaken(d.names.zip)) {
       d.problem = "cannot create " + d.names.sql + ": " + why;
       return;
@@ -103,19 +106,20 @@ Dumped dumpWhilePacking(BackupHost& host, const DumpPlan& plan, const RunStamp& 
 
 std::string discardDump(BackupHost& host, const Dumped& d) {
   platform::deleteFile(d.names.temporary);
-  if (!d.file || !d.file->stillNamed() || deleteOwn(host, d.names.sql)) return {};
-  return "; the partial dump " + d.names.sql +
-         " could not be deleted: " + platform::lastErrorText();
+  if (!d.file || !d.file->stillNamed()) return {};
+  const platform::Outcome deleted = deleteOwn(host, d.names.sql);
+  return deleted ? std::string()
+                 : "; the partial dump " + d.names.sql + " could not be deleted: " + deleted.why;
 }
 
 bool deleteDump(BackupHost& host, const Dumped& d, const std::string& folder) {
   std::string failed;
-  if (!deleteOwn(host, d.names.sql))
-    failed = ": the dump " + d.names.sql + " could not be deleted: " + platform::lastErrorText() +
+  if (const platform::Outcome deleted = deleteOwn(host, d.names.sql); !deleted)
+    failed = ": the dump " + d.names.sql + " could not be deleted: " + deleted.why +
              "; a later run deletes it once it has checked the archive\n";
-  else if (!platform::syncFolder(folder))
+  else if (const platform::Outcome synced = platform::syncFolder(folder); !synced)
     failed = ": the deletion of the dump " + d.names.sql +
-             " could not be forced to disk: " + platform::lastErrorText() + "\n";
+             " could not be forced to disk: " + synced.why + "\n";
   if (!failed.empty())
     platform::writeDiagnostic(platform::Diagnostic::warning, d.stamp.timestamp + failed);
   return failed.empty();

@@ -35,16 +35,17 @@ Finished finishArchive(BackupHost& host, const std::string& folder, const DumpNa
                 "\"-- Dump completed\"",
             {}};
   // Another program, a scanner most likely, may hold the new file for a moment.
-  if (!retried(host, [&] { return platform::syncFile(temporary); }))
-    return {{}, "cannot force the archive to disk: " + platform::lastErrorText()};
+  if (const auto synced = retried(host, [&] { return platform::syncFile(temporary); }); !synced)
+    return {{}, "cannot force the archive to disk: " + synced.why};
   // Cleared before the rename: a hidden backup would pass for none.
-  if (!retried(host, [&] {
-        return platform::setHidden(temporary, false) &&
-               platform::renameToFree(temporary, names.zip);
-      }))
-    return {{}, "cannot name the archive " + names.zip + ": " + platform::lastErrorText()};
-  if (!platform::syncFolder(folder))
-    return {{}, "cannot force the name " + names.zip + " to disk: " + platform::lastErrorText()};
+  const auto name = [&] {
+    const platform::Outcome shown = platform::setHidden(temporary, false);
+    return shown ? platform::renameToFree(temporary, names.zip) : shown;
+  };
+  if (const auto named = retried(host, name); !named)
+    return {{}, "cannot name the archive " + names.zip + ": " + named.why};
+  if (const platform::Outcome synced = platform::syncFolder(folder); !synced)
+    return {{}, "cannot force the name " + names.zip + " to disk: " + synced.why};
   // The file systems of USB disks keep no Unix modes (or ignore them): a backup there beats none,
   // but who may read it is the mount's to say.
   if (const auto mode = platform::unixMode(names.zip); mode && (*mode & 077) != 0) {
