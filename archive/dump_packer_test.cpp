@@ -8,9 +8,9 @@
 #include <thread>
 #include <tuple>
 
-#include "archive/test_support.h"
 #include "archive/ziparc.h"
 #include "platform/files.h"
+#include "tests/support/archive_data.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scratch_folder.h"
 

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "archive/file_digest.h"
-#include "archive/test_support.h"
+#include "tests/support/archive_data.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scratch_folder.h"
 

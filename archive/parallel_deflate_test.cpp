@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "archive/test_support.h"
+#include "tests/support/archive_data.h"
 #include "tests/support/byte_texts.h"
 
 namespace qb {

@@ -9,9 +9,9 @@
 #include "archive/archive_check.h"
 #include "archive/dump_packer.h"
 #include "archive/entry_writer.h"
-#include "archive/test_support.h"
 #include "runtime/module_state.h"
 #include "runtime/quit.h"
+#include "tests/support/archive_data.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scratch_folder.h"
 

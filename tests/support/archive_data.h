@@ -1,6 +1,7 @@
 #pragma once
-// What the archive tests share besides tests/support: dump-like data, the worker threads' setting,
-// an error catcher, and a reader that lists an archive's entries through minizip's unzip side.
+// What the archive tests share besides the other helpers here: dump-like data, the worker threads'
+// setting, an error catcher, and a reader that lists an archive's entries through minizip's unzip
+// side.
 
 #include <unzip.h>
 

@@ -1,4 +1,4 @@
-#include "archive/test_support.h"
+#include "tests/support/archive_data.h"
 
 #include <gtest/gtest.h>
 
