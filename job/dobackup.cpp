@@ -46,9 +46,9 @@ Value DOBACKUP(BackupHost& host) {
   if (platform::fileExists(iniName)) {
     QB_AT(frame);
     settings = readRunSettings(host, iniName, platform::commandShell());
-    if (settings.unreadable)
+    if (!settings.unreadable.empty())
       return endWithoutSuccess("No backup made and nothing recorded: cannot read " + iniName +
-                               ": " + platform::lastErrorText());
+                               ": " + settings.unreadable);
     previousStatus = settings.previousStatus;
     primaryFolder = settings.primaryFolder;
     secondaryFolder = settings.secondaryFolder;

@@ -40,9 +40,9 @@ struct KeepRule {
 bool readKeepRule(TIni& ini, const std::vector<std::string>& keys, KeepRule& rule) {
   rule = {};
   for (const std::string& key : keys) {
-    bool read = false;
-    const std::string text = ini.Get("CONFIG", key, {}, {}, &read).text();
-    if (!read) return false;
+    std::string unreadable;
+    const std::string text = ini.Get("CONFIG", key, {}, {}, &unreadable).text();
+    if (!unreadable.empty()) return false;
     if (text.empty()) continue;
     const auto count = keepCount(text);
     if (!count) {

@@ -14,7 +14,9 @@ namespace qb {
 struct RunSettings {
   std::shared_ptr<TIni> ini;  // OINI
   Value previousStatus, primaryFolder, secondaryFolder;
-  bool unreadable = false;  // the file stayed unreadable for a few seconds: nothing was read
+  // The system's words where the file stayed unreadable for a few seconds (nothing was read);
+  // empty when it was read.
+  std::string unreadable;
 };
 
 // Reads lastrun and both folders, in that order, with their automatic write-back, except that a

@@ -1,13 +1,13 @@
 #include "job/run_status.h"
 
 #include "platform/console.h"
-#include "platform/files.h"
 #include "runtime/error.h"
 #include "runtime/quit.h"
 
 namespace qb {
 
-bool recordStatus(BackupHost& host, const std::shared_ptr<TIni>& OINI, const std::string& status) {
+std::string recordStatus(BackupHost& host, const std::shared_ptr<TIni>& OINI,
+                         const std::string& status) {
   if (!OINI) {
     auto error = std::make_shared<ErrorRecord>();
     error->SUBSYSTEM = "BASE";
@@ -18,7 +18,9 @@ bool recordStatus(BackupHost& host, const std::shared_ptr<TIni>& OINI, const std
     error->flags = CANRETRY;
     while (true) raiseError(error);  // only a retry comes back
   }
-  return retried(host, [&] { return OINI->Set("RESULT", "lastrun", status).logical(); });
+  std::string why;
+  retried(host, [&] { return OINI->Set("RESULT", "lastrun", status, &why).logical(); });
+  return why;
 }
 
 Value endWithoutSuccess(const std::string& line) {
@@ -29,18 +31,18 @@ Value endWithoutSuccess(const std::string& line) {
 
 Value recordFailure(BackupHost& host, const std::shared_ptr<TIni>& OINI, const std::string& status,
                     const std::string& reason) {
-  const bool recorded = recordStatus(host, OINI, status);
+  const std::string why = recordStatus(host, OINI, status);
   return endWithoutSuccess(
       status + ": " + reason +
-      (recorded ? ""
-                : "; not recorded in " + OINI->cIniFile.text() + ": " + platform::lastErrorText()));
+      (why.empty() ? "" : "; not recorded in " + OINI->cIniFile.text() + ": " + why));
 }
 
 bool recordBackup(BackupHost& host, const std::shared_ptr<TIni>& OINI, const std::string& timestamp,
                   const std::string& archive) {
-  if (recordStatus(host, OINI, timestamp)) return true;
+  const std::string why = recordStatus(host, OINI, timestamp);
+  if (why.empty()) return true;
   endWithoutSuccess(timestamp + ": the backup " + archive + " was made, but not recorded in " +
-                    OINI->cIniFile.text() + ": " + platform::lastErrorText());
+                    OINI->cIniFile.text() + ": " + why);
   return false;
 }
 

@@ -38,16 +38,16 @@ std::shared_ptr<TIni> TIni::New(const Value& fileName) {
 }
 
 Value TIni::Get(const Value& section, const Value& key, const Value& defaultValue,
-                const Value& current, bool* fileRead) {
+                const Value& current, std::string* unreadable) {
   const Value& model = defaultValue.isNil() ? current : defaultValue;
-  bool read = true;
+  std::string why;
   Value result;
   if (model.isNumber()) {
     const Value def = defaultValue.isNumber() ? defaultValue : Value(0);
-    result = GETPVPROFINT(section, key, def, file(), &read);
+    result = GETPVPROFINT(section, key, def, file(), &why);
   } else {
     const Value def = CVALTOCHAR(defaultValue);
-    const Value text = GETPVPROFSTRING(section, key, def, file(), &read);
+    const Value text = GETPVPROFSTRING(section, key, def, file(), &why);
     if (model.isDate()) {
       result = textToDate(text.text());
     } else if (model.isLogical()) {
@@ -58,16 +58,16 @@ Value TIni::Get(const Value& section, const Value& key, const Value& defaultValu
   }
   // A default given for a file another program held is no value read: writing it back would
   // replace the user's.
-  if (lAutoSet.logical() && read && sameValue(result, defaultValue))
+  if (lAutoSet.logical() && why.empty() && sameValue(result, defaultValue))
     Set(section, key, defaultValue);
-  if (fileRead) *fileRead = read;
+  if (unreadable) *unreadable = why;
   return result;
 }
 
-Value TIni::Set(const Value& section, const Value& key, const Value& value) {
+Value TIni::Set(const Value& section, const Value& key, const Value& value, std::string* why) {
   const Value text = CVALTOCHAR(value);
-  return systemProfile() ? WRITEPROFSTRING(section, key, text)
-                         : WRITEPPROSTRING(section, key, text, cIniFile);
+  return systemProfile() ? WRITEPROFSTRING(section, key, text, why)
+                         : WRITEPPROSTRING(section, key, text, cIniFile, why);
 }
 
 Value TIni::Sections() {

@@ -39,6 +39,7 @@
 
 #include "platform/profile.h"
 #include "platform/profile_engine.h"
+#include "platform/win32/system_words.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scratch_folder.h"
 
@@ -540,8 +541,8 @@ TEST(ProfileDifferential, KnownDifferences) {
 }
 
 // Not a difference: a file another program holds reads as an empty one on either side, and our
-// read says it failed, whether our engine or the system's function reads that file. A write fails
-// and leaves the file as it was.
+// read says why, whether our engine or the system's function reads that file. A write fails,
+// saying why, and leaves the file as it was.
 TEST(ProfileDifferential, AHeldFileCountsAsAFailedReadAndWrite) {
   const test::ScratchFolder scratch("qb_profile_held");
   const std::string file = scratch / "backup.ini";
@@ -550,16 +551,17 @@ TEST(ProfileDifferential, AHeldFileCountsAsAFailedReadAndWrite) {
     test::writeFile(file, start);
     HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    bool read = true, again = false, none = false;
-    EXPECT_EQ(readProfileString("CONFIG"s, "principal.data"s, ""s, 4095, file, &read), "");
-    EXPECT_FALSE(read) << folder;
-    EXPECT_FALSE(writeProfileString("RESULT"s, "lastrun"s, "x"s, file)) << folder;
+    std::string unreadable, why, again = "?", none = "?";
+    EXPECT_EQ(readProfileString("CONFIG"s, "principal.data"s, ""s, 4095, file, &unreadable), "");
+    EXPECT_EQ(unreadable, systemWords(ERROR_SHARING_VIOLATION)) << folder;
+    EXPECT_FALSE(writeProfileString("RESULT"s, "lastrun"s, "x"s, file, &why)) << folder;
+    EXPECT_EQ(why, systemWords(ERROR_SHARING_VIOLATION)) << folder;
     CloseHandle(held);
     EXPECT_EQ(readFile(file), start) << folder;
     EXPECT_NE(readProfileString("CONFIG"s, "principal.data"s, ""s, 4095, file, &again), "");
     EXPECT_EQ(readProfileString("CONFIG"s, "principal.data"s, "d"s, 4095, file + ".none", &none),
               "d");
-    EXPECT_TRUE(again && none) << folder;
+    EXPECT_EQ(again + none, "") << folder;
   }
 }
 
