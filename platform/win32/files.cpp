@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/system_words.h"
 #include "platform/win32/wide.h"
 
 namespace qb::platform {
@@ -81,19 +82,7 @@ bool nameTaken(const std::string& name) {
 namespace {
 // Done, or the words for the thread's last error.
 Outcome outcome(bool done) {
-  if (done) return {};
-  const DWORD error = GetLastError();
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  std::string out = length ? std::string(text, length) : "error " + std::to_string(error);
-  LocalFree(text);
-  // The system ends its sentences with a full stop and a line break; this one goes inside a line.
-  while (!out.empty() &&
-         (out.back() == '\n' || out.back() == '\r' || out.back() == '.' || out.back() == ' '))
-    out.pop_back();
-  return {out};
+  return {done ? std::string() : systemWords(GetLastError())};
 }
 }  // namespace
 
