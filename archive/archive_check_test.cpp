@@ -2,18 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
-#include <functional>
-#include <thread>
-#include <tuple>
+#include <vector>
 
-#include "archive/dump_packer.h"
+#include "archive/entry_packing.h"
+#include "archive/entry_writer.h"
 #include "archive/file_digest.h"
-#include "archive/test_support.h"
-#include "archive/zip_writer.h"
+#include "archive/minizip_archive.h"
 #include "archive/ziparc.h"
 #include "platform/files.h"
+#include "tests/support/archive_data.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scratch_folder.h"
 
@@ -57,9 +54,6 @@ TEST(ArchiveCheck, OnlyAnEntryThatInflatesToTheFileCounts) {
   test::writeFile(dir / "longer.sql", data + "x");
   EXPECT_FALSE(archiveHoldsWholeFile(zip, "dump.sql", dir / "longer.sql"));
   EXPECT_FALSE(archiveHoldsWholeFile(zip, "DUMP.SQL", dump));
-  EXPECT_FALSE(archiveHoldsWholeFile(dump, "dump.sql", dump));
-  EXPECT_FALSE(archiveHoldsWholeFile(dir / "missing.zip", "dump.sql", dump));
-  EXPECT_FALSE(archiveHoldsWholeFile(zip, "dump.sql", dir / "missing.sql"));
 
   // The file's bytes, not only their size and CRC-32.
   test::writeFile(dir / "forged.sql", sameCrcOtherBytes(data, 60000));
@@ -101,8 +95,11 @@ TEST(ArchiveCheck, BlocksInflateToTheFileWhereThePackingSaysTheyEnd) {
   const std::string data = test::sqlText(5 * 131072 + 999);
   test::writeFile(dump, data);
   const auto input = platform::InputFile::open(dump);
-  const auto packed = OneFileArchive::create(zip, dump)->pack(*input);
+  const auto archive = MinizipArchive::open(zip, APPEND_STATUS_CREATE);
+  std::vector<char> buffer(32768);
+  const auto packed = packFile(*archive, dump, *input, Packing{}, buffer);
   ASSERT_TRUE(packed);
+  ASSERT_EQ(archive->close(nullptr), ZIP_OK);
   ASSERT_EQ(packed->blockEnds.blocks(), 6u);
   ASSERT_EQ(packed->blockEnds.stride(), 1u);
   std::vector<std::uint64_t> ends;
@@ -149,71 +146,6 @@ TEST(ArchiveCheck, BlocksInflateToTheFileWhereThePackingSaysTheyEnd) {
   EXPECT_FALSE(holds(ends, 2)) << "other bytes, the same CRC-32, in groups";
   test::writeFile(dump, data);
   EXPECT_TRUE(holds(ends));
-}
-
-// However many blocks an entry has, the ends kept stay within their number: every other one goes
-// and the groups double.
-TEST(ArchiveCheck, BlockEndsKeepTheirNumberAsGroupsGrow) {
-  BlockEnds ends(4);
-  for (std::uint64_t block = 1; block <= 11; ++block) ends.blockEnded(100 * block);
-  EXPECT_EQ(ends.blocks(), 11u);
-  EXPECT_EQ(ends.stride(), 4u);
-  ASSERT_EQ(ends.groups(), 3u);
-  const std::vector<std::uint64_t> bounds = {ends.groupBegin(0), ends.groupEnd(0),
-                                             ends.groupBegin(1), ends.groupEnd(1),
-                                             ends.groupBegin(2), ends.groupEnd(2)};
-  EXPECT_EQ(bounds, (std::vector<std::uint64_t>{0, 400, 400, 800, 800, 1100}));
-}
-
-// A client that changes what the packing has already read: the archive holds what was read, the
-// check that compares it with the dump as it stands fails, and packing the finished dump again
-// gives its archive.
-TEST(ArchiveCheck, ADumpChangedAfterItWasReadFailsTheCheck) {
-  test::ScratchFolder dir("check_changed");
-  const std::string dump = dir / "dump.sql", zip = dir / ".dump.zip.tmp";
-  const std::string data = test::sqlText(3 << 20);
-  const auto overwrite = [&](std::uintmax_t at, const std::string& bytes) {
-    std::FILE* f = std::fopen(dump.c_str(), "r+b");
-    ASSERT_TRUE(f);
-    std::fseek(f, static_cast<long>(at), SEEK_SET);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  };
-  const struct {
-    const char* name;
-    std::function<void()> change;
-  } clients[] = {
-      {"unchanged", nullptr},
-      {"an early part rewritten", [&] { overwrite(1000, "-- rewritten"); }},
-      {"truncated", [&] { std::filesystem::resize_file(dump, 65536); }},
-      {"truncated, then written again",
-       [&] {
-         std::filesystem::resize_file(dump, 0);
-         overwrite(0, "-- a second dump\n" + data);
-       }},
-  };
-  // With two workers at most six blocks wait unwritten: once the archive has grown past 128 KiB,
-  // far more than the dump's first 128 KiB was read, and every change below lies there.
-  test::WorkerThreads threads(2);
-  for (const auto& client : clients) {
-    test::writeFile(dump, "");
-    auto packer = DumpPacker::start(zip, dump);
-    ASSERT_TRUE(packer);
-    std::FILE* out = std::fopen(dump.c_str(), "wb");
-    std::fwrite(data.data(), 1, data.size(), out);
-    std::fclose(out);
-    for (int waited = 0; std::filesystem::file_size(zip) < 131072; ++waited) {
-      ASSERT_LT(waited, 30000) << client.name << ": nothing packed";
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (client.change) client.change();
-    EXPECT_EQ(packer->finish().digest.has_value(), !client.change) << client.name;
-    const auto again = packFinishedDump(zip, dump).digest;
-    const auto digest = digestFile(dump);
-    ASSERT_TRUE(again) << client.name;
-    EXPECT_EQ(std::tie(again->size, again->crc32), std::tie(digest->size, digest->crc32))
-        << client.name;
-  }
 }
 
 }  // namespace

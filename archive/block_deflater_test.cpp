@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "archive/test_support.h"
+#include "tests/support/archive_data.h"
 #include "tests/support/byte_texts.h"
 
 namespace qb {

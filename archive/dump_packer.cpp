@@ -5,8 +5,10 @@
 #include <exception>
 #include <mutex>
 #include <system_error>
+#include <vector>
 
 #include "archive/archive_check.h"
+#include "archive/minizip_archive.h"
 #include "archive/ziparc.h"
 #include "platform/files.h"
 
@@ -40,6 +42,19 @@ class TailKept final : public platform::InputFile {
   platform::InputFile& input_;
   std::string tail_;
 };
+
+// Packs what input gives, until a read gives nothing, as the one entry of a new archive, as
+// HB_ZIPFILE(zipName, dumpName) packs it with these settings, and closes the archive. Nothing
+// when a read failed or the archive could not be completed.
+std::optional<PackedFile> packAlone(MinizipArchive& archive, const ZipSettings& settings,
+                                    const std::string& dumpName, platform::InputFile& input) {
+  std::vector<char> buffer(settings.bufferSize);
+  Packing how;
+  how.growing = true;
+  auto packed = packFile(archive, dumpName, input, how, buffer);
+  const bool closed = archive.close(settings.comment ? &*settings.comment : nullptr) == ZIP_OK;
+  return closed && archive.writeFailure().empty() ? std::move(packed) : std::nullopt;
+}
 
 // What was read, when the archive holds exactly the dump as it stands.
 std::optional<FileDigest> checked(const std::string& zipName, const std::string& dumpName,
@@ -104,21 +119,22 @@ std::unique_ptr<DumpPacker> DumpPacker::start(const std::string& zipName,
                                               const std::string& dumpName) {
   auto dump = platform::InputFile::open(dumpName);
   if (!dump) return nullptr;
-  auto archive = OneFileArchive::create(zipName, dumpName);
+  auto archive = MinizipArchive::open(zipName, APPEND_STATUS_CREATE);
   if (!archive) return nullptr;
   std::unique_ptr<DumpPacker> packer(
       new DumpPacker(zipName, dumpName, std::make_unique<Followed>(std::move(dump))));
   try {
-    packer->follower_ = std::thread([packer = packer.get(), archive = std::move(archive)] {
-      try {
-        TailKept input(*packer->followed_);
-        packer->packed_ = archive->pack(input);
-        packer->writeFailure_ = archive->writeFailure();
-        packer->tail_ = std::move(input.tail());
-      } catch (const std::exception&) {
-        // Out of memory: no digest, so the packing counts as failed.
-      }
-    });
+    packer->follower_ = std::thread(
+        [packer = packer.get(), archive = std::move(archive), settings = zipSettings()] {
+          try {
+            TailKept input(*packer->followed_);
+            packer->packed_ = packAlone(*archive, settings, packer->dumpName_, input);
+            packer->writeFailure_ = archive->writeFailure();
+            packer->tail_ = std::move(input.tail());
+          } catch (const std::exception&) {
+            // Out of memory: no digest, so the packing counts as failed.
+          }
+        });
   } catch (const std::system_error&) {
     return nullptr;
   }
@@ -147,10 +163,11 @@ PackedDump DumpPacker::finish() {
 PackedDump packFinishedDump(const std::string& zipName, const std::string& dumpName) {
   const auto dump = platform::InputFile::open(dumpName);
   if (!dump) return {};
-  const auto archive = OneFileArchive::create(zipName, dumpName);
-  if (!archive) return {std::nullopt, platform::lastErrorText(), {}};
+  std::string why;
+  const auto archive = MinizipArchive::open(zipName, APPEND_STATUS_CREATE, nullptr, &why);
+  if (!archive) return {std::nullopt, why, {}};
   TailKept input(*dump);
-  const auto packed = archive->pack(input);
+  const auto packed = packAlone(*archive, zipSettings(), dumpName, input);
   return {checked(zipName, dumpName, packed), archive->writeFailure(), std::move(input.tail())};
 }
 

@@ -2,15 +2,17 @@
 // The backup run's packing of its dump: the dump file is packed into a new archive while the
 // client still writes it, on one follower thread that reads what has arrived and hands it to the
 // archiver's workers. The archive is byte for byte the one HB_ZIPFILE(zipName, dumpName) makes
-// of the finished file in a new archive, however the client's writes fell in time.
+// of the finished file in a new archive, with the module settings of the moment packing starts,
+// however the client's writes fell in time: its entry's header is that of a file of the size read
+// in the end, 4 GiB and more too.
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "archive/entry_packing.h"
 #include "archive/file_digest.h"
-#include "archive/file_packing.h"
 
 namespace qb {
 

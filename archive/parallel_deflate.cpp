@@ -39,7 +39,7 @@ struct ParallelDeflate::Block {
   }
 };
 
-ParallelDeflate::ParallelDeflate(int level, const DeflateThreads& threads, DeflatedEntrySink& sink)
+ParallelDeflate::ParallelDeflate(int level, const BlockThreads& threads, DeflatedEntrySink& sink)
     : level_(level),
       sink_(sink),
       classifier_(level),

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "archive/block_deflater.h"
-#include "archive/deflate_threads.h"
+#include "archive/block_threads.h"
 #include "archive/text_classifier.h"
 
 namespace qb {
@@ -37,7 +37,7 @@ class DeflatedEntrySink {
 class ParallelDeflate {
  public:
   // Starts up to threads.count workers at the entry's level (0 to 9, or -1 for zlib's default).
-  ParallelDeflate(int level, const DeflateThreads& threads, DeflatedEntrySink& sink);
+  ParallelDeflate(int level, const BlockThreads& threads, DeflatedEntrySink& sink);
   // Stops the workers. An entry not finished is not ended.
   ~ParallelDeflate();
   ParallelDeflate(const ParallelDeflate&) = delete;

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "archive/test_support.h"
+#include "tests/support/archive_data.h"
 #include "tests/support/byte_texts.h"
 
 namespace qb {
@@ -47,7 +47,7 @@ Deflated deflated(const std::string& data, int level, unsigned workers, std::siz
                   unsigned startable = 16) {
   test::WorkerThreads threads(workers, startable);
   Deflated out;
-  ParallelDeflate deflate(level, deflateThreads(), out.sink);
+  ParallelDeflate deflate(level, blockThreads(), out.sink);
   EXPECT_TRUE(deflate.ready());
   out.workers = deflate.workers();
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());

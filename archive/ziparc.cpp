@@ -4,14 +4,14 @@
 #include <optional>
 #include <vector>
 
-#include "archive/arguments.h"
-#include "archive/file_names.h"
-#include "archive/file_packing.h"
-#include "archive/zip_archive.h"
+#include "archive/entry_packing.h"
+#include "archive/minizip_archive.h"
 #include "platform/files.h"
 #include "runtime/error.h"
+#include "runtime/file_names.h"
 #include "runtime/frames.h"
 #include "runtime/module_state.h"
+#include "runtime/parameters.h"
 
 namespace qb {
 
@@ -78,7 +78,7 @@ Value HB_ZIPFILE(std::span<const Value> params) {
   if (overwrite && platform::isPlainFile(zipName)) platform::deleteFile(zipName);
   const bool extend = !overwrite && platform::isPlainFile(zipName);
   const auto archive =
-      ZipArchive::open(zipName, extend ? APPEND_STATUS_ADDINZIP : APPEND_STATUS_CREATE);
+      MinizipArchive::open(zipName, extend ? APPEND_STATUS_ADDINZIP : APPEND_STATUS_CREATE);
   if (!archive) return false;
 
   const auto exclusions = exclusionList(zipName, param(params, 11));
@@ -103,34 +103,8 @@ Value HB_ZIPFILE(std::span<const Value> params) {
   return true;
 }
 
-std::unique_ptr<OneFileArchive> OneFileArchive::create(const std::string& zipName,
-                                                       const std::string& fileName) {
-  auto archive = ZipArchive::open(zipName, APPEND_STATUS_CREATE);
-  if (!archive) return nullptr;
-  return std::unique_ptr<OneFileArchive>(
-      new OneFileArchive(std::move(archive), fileName, *g_bufferSize, *g_comment));
-}
-
-OneFileArchive::OneFileArchive(std::shared_ptr<ZipArchive> archive, std::string fileName,
-                               std::size_t bufferSize, std::optional<std::string> comment)
-    : archive_(std::move(archive)),
-      fileName_(std::move(fileName)),
-      bufferSize_(bufferSize),
-      comment_(std::move(comment)) {}
-
-OneFileArchive::~OneFileArchive() = default;
-
-std::optional<PackedFile> OneFileArchive::pack(platform::InputFile& input) {
-  std::vector<char> buffer(bufferSize_);
-  Packing how;
-  how.growing = true;
-  auto packed = packFile(*archive_, fileName_, input, how, buffer);
-  const bool closed = archive_->close(comment_ ? &*comment_ : nullptr) == ZIP_OK;
-  return closed && writeFailure().empty() ? std::move(packed) : std::nullopt;
-}
-
-const std::string& OneFileArchive::writeFailure() const {
-  return archive_->writeFailure();
+ZipSettings zipSettings() {
+  return {*g_bufferSize, *g_comment};
 }
 
 Value HB_SETBUFFER(std::span<const Value> params) {

@@ -4,13 +4,10 @@
 // size and the archive comment.
 
 #include <cstddef>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 
-#include "archive/file_packing.h"
-#include "platform/files.h"
 #include "runtime/value.h"
 
 namespace qb {
@@ -34,33 +31,12 @@ Value HB_ZIPFILEBYTDSPAN(std::span<const Value> params);
 // HB_ZIPFILE with the same arguments; returns nil.
 Value HB_ZIPFILEBYPKSPAN(std::span<const Value> params);
 
-// One file packed into a new archive exactly as HB_ZIPFILE(zipName, fileName) packs it into a new
-// one, with the module settings of the moment the archive is created. Its data may come from any
-// input, a file still being written included, read on whichever one thread packs it: the entry's
-// header is that of a file of the size read in the end, 4 GiB and more too.
-class OneFileArchive {
- public:
-  // Creates the archive under the name as given, or empties the file that has it; null when
-  // that fails.
-  static std::unique_ptr<OneFileArchive> create(const std::string& zipName,
-                                                const std::string& fileName);
-  ~OneFileArchive();
-  OneFileArchive(const OneFileArchive&) = delete;
-  OneFileArchive& operator=(const OneFileArchive&) = delete;
-
-  // Packs what input gives, until a read gives nothing, as the archive's one entry, and closes
-  // the archive; once. Nothing when a read failed or the archive could not be completed.
-  std::optional<PackedFile> pack(platform::InputFile& input);
-  // Why the archive could not be completed, when a write of it failed: the system's words.
-  const std::string& writeFailure() const;
-
- private:
-  OneFileArchive(std::shared_ptr<ZipArchive> archive, std::string fileName, std::size_t bufferSize,
-                 std::optional<std::string> comment);
-  std::shared_ptr<ZipArchive> archive_;
-  std::string fileName_;
-  std::size_t bufferSize_;
-  std::optional<std::string> comment_;
+// The module settings of the moment: what HB_ZIPFILE would read the files with and close the
+// archive with.
+struct ZipSettings {
+  std::size_t bufferSize;
+  std::optional<std::string> comment;
 };
+ZipSettings zipSettings();
 
 }  // namespace qb

@@ -2,18 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
+#include <functional>
 #include <tuple>
 
 #include "archive/archive_check.h"
 #include "archive/dump_packer.h"
-#include "archive/file_digest.h"
-#include "archive/test_support.h"
-#include "archive/zip_writer.h"
+#include "archive/entry_writer.h"
 #include "runtime/module_state.h"
 #include "runtime/quit.h"
+#include "tests/support/archive_data.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/scratch_folder.h"
 
@@ -113,25 +111,52 @@ TEST_F(ZipFile, AnExistingArchiveIsExtendedOrReplaced) {
   EXPECT_EQ(names(readEntries(zip)), std::vector<std::string>{"b.txt"});
 }
 
-TEST_F(ZipFile, AFileThatIsNotAnArchiveIsLeftAloneAndTheResultIsFalse) {
+// Every way into an archive refuses a file that cannot hold one and leaves it as it was: a file
+// that is not an archive, a missing one, one in a missing folder; and so is a missing file to pack.
+TEST_F(ZipFile, FilesThatHoldNoArchiveAreRefusedAndLeftAlone) {
   ScratchFolder dir("builder_notzip");
-  writeFile(dir / "a.txt", "a");
-  writeFile(dir / "x.zip", "plain text, not an archive");
+  const std::string text = dir / "x.zip", missing = dir / "missing",
+                    noFolder = dir / "no/such/folder.zip", file = dir / "a.txt";
+  writeFile(text, "plain text, not an archive");
+  writeFile(file, "a");
+  ASSERT_TRUE(HB_ZIPFILE(Args{dir / "a.zip", file}).logical());
   std::vector<Args> perFile, perChunk;
-  EXPECT_FALSE(HB_ZIPFILE(Args{dir / "x.zip",
-                               dir / "a.txt",
-                               {},
-                               recorder(perFile),
-                               {},
-                               {},
-                               {},
-                               {},
-                               recorder(perChunk)})
-                   .logical());
-  EXPECT_EQ(readFile(dir / "x.zip"), "plain text, not an archive");
+  const auto zipFile = [&](const std::string& zip) {
+    return HB_ZIPFILE(Args{zip, file, {}, recorder(perFile), {}, {}, {}, {}, recorder(perChunk)})
+        .logical();
+  };
+  const auto zipOpen = [](const std::string& zip, int mode) {
+    return !HB_ZIPOPEN(Args{zip, mode}).isNil();
+  };
+  const struct {
+    const char* what;
+    std::function<bool()> accepted;
+  } ways[] = {
+      {"HB_ZIPFILE adding to text", [&] { return zipFile(text); }},
+      {"HB_ZIPFILE into a missing folder", [&] { return zipFile(noFolder); }},
+      {"HB_ZIPOPEN adding to text", [&] { return zipOpen(text, 2); }},
+      {"HB_ZIPOPEN after a missing file", [&] { return zipOpen(missing, 1); }},
+      {"HB_ZIPOPEN adding to a missing file", [&] { return zipOpen(missing, 2); }},
+      {"the dump packed into a missing folder",
+       [&] { return DumpPacker::start(noFolder, file) != nullptr; }},
+      {"a missing dump packed",
+       [&] { return DumpPacker::start(dir / "b.zip", missing) != nullptr; }},
+      {"text opened to read", [&] { return opensAsArchive(text); }},
+      {"a missing file opened to read", [&] { return opensAsArchive(missing); }},
+      {"the check of text", [&] { return archiveHoldsWholeFile(text, "x.zip", text); }},
+      {"the check of a missing archive",
+       [&] { return archiveHoldsWholeFile(missing, "a.txt", file); }},
+      {"the check against a missing file",
+       [&] { return archiveHoldsWholeFile(dir / "a.zip", "a.txt", missing); }},
+  };
+  for (const auto& way : ways) {
+    EXPECT_FALSE(way.accepted()) << way.what;
+    EXPECT_EQ(readFile(text), "plain text, not an archive") << way.what;
+    EXPECT_FALSE(std::filesystem::exists(missing)) << way.what;
+    EXPECT_FALSE(std::filesystem::exists(dir / "no")) << way.what;
+  }
   EXPECT_TRUE(perFile.empty());
   EXPECT_TRUE(perChunk.empty());
-  EXPECT_FALSE(HB_ZIPFILE(Args{dir / "no/such/folder.zip", dir / "a.txt"}).logical());
 }
 
 TEST_F(ZipFile, EmptyListsAndEmptyFilesStillMakeAnArchive) {
@@ -326,64 +351,6 @@ TEST_F(ZipFile, HeadersAreTheEntryWritersOwn) {
       EXPECT_EQ(ours[0].data, data) << what;
     }
   }
-}
-
-// The backup run packs its dump while the client writes it: whatever the client's pace and the
-// number of workers, the archive is the one HB_ZIPFILE makes of the finished file.
-TEST_F(ZipFile, ADumpPackedWhileWrittenIsTheArchiveOfTheFinishedFile) {
-  ScratchFolder dir("builder_follow");
-  const std::string sql = dir / "resp.sql", followed = dir / ".resp.zip.tmp",
-                    finished = dir / "resp.zip";
-  constexpr std::size_t kBlock = 131072;
-  const std::string dump = test::sqlText(3 << 20);
-  const struct {
-    const char* name;
-    std::string data;
-    std::vector<test::WriteStep> steps;
-  } clients[] = {
-      {"pauses", dump, {{100000, 30}, {5000, 30}, {300000, 20}, {1, 20}}},
-      {"one byte at a time", dump, std::vector<test::WriteStep>(3000, {1, 0})},
-      {"1 MiB writes", dump, {{1 << 20, 0}, {1 << 20, 0}}},
-      {"a pause at a block boundary", dump, {{kBlock, 60}, {kBlock, 60}}},
-      {"a long first deflate block", test::blockEdgeData().back().bytes, {{kBlock, 30}}},
-      {"nothing written", "", {}},
-  };
-  for (const auto& client : clients) {
-    writeFile(sql, client.data);
-    ASSERT_TRUE(HB_ZIPFILE(Args{finished, sql, {}, {}, true}).logical());
-    const auto digest = digestFile(sql);
-    for (unsigned workers : {0u, 2u, 3u}) {
-      const std::string what = std::string(client.name) + ", " + std::to_string(workers);
-      test::WorkerThreads threads(workers);
-      writeFile(sql, "");  // as the run claims it
-      auto packer = DumpPacker::start(followed, sql);
-      ASSERT_TRUE(packer) << what;
-      std::thread writer(test::writeInSteps, sql, client.data, client.steps);
-      writer.join();
-      const auto read = packer->finish().digest;
-      ASSERT_TRUE(read) << what;
-      EXPECT_EQ(read->size, digest->size) << what;
-      EXPECT_EQ(read->crc32, digest->crc32) << what;
-      EXPECT_EQ(readFile(followed), readFile(finished)) << what;
-      EXPECT_TRUE(platform::deleteFile(sql)) << what << ": the dump is still held";
-    }
-  }
-}
-
-// A dump judged failed: the packing stops while the client would still write, and lets go of
-// both files, so that the run can delete them.
-TEST_F(ZipFile, AnAbandonedDumpPackingLetsGoOfItsFiles) {
-  ScratchFolder dir("builder_abandon");
-  const std::string sql = dir / "resp.sql", zip = dir / ".resp.zip.tmp";
-  writeFile(sql, test::sqlText(1 << 20));
-  EXPECT_FALSE(DumpPacker::start(dir / "missing.d" + "/x.zip", sql));
-  EXPECT_FALSE(DumpPacker::start(zip, dir / "missing.sql"));
-  auto packer = DumpPacker::start(zip, sql);
-  ASSERT_TRUE(packer);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  packer.reset();
-  EXPECT_TRUE(platform::deleteFile(zip));
-  EXPECT_TRUE(platform::deleteFile(sql));
 }
 
 TEST_F(ZipFile, APasswordEncryptsTheEntry) {

@@ -3,7 +3,6 @@
 #include "errors/dialog_model.h"
 #include "errors/modal_dialog.h"
 #include "errors/report_file.h"
-#include "platform/message_pump.h"
 #include "platform/probes.h"
 #include "process/launcher.h"
 #include "runtime/quit.h"
@@ -20,11 +19,7 @@ Value showErrorDialog(const ErrorRef& error, const std::string& reportText, cons
   if (!desktopVisible) exitSequence();
   DialogChoice choice;
   run(errorDialog({error->flags, reportText, platform::isNtFamily(), platform::captionWidth,
-                   [] {
-                     // The viewer's result is not looked at: Notepad deals with what it finds.
-                     const Value command = "Notepad.exe " + SETERRORPATH() + "error.log";
-                     WINEXEC({&command, 1});
-                   }},
+                   [] { startViewer("Notepad.exe " + SETERRORPATH() + "error.log"); }},
                   choice));
   // A retry makes sense only where a loop goes on running after the failed operation.
   if (!choice || (*choice && !LWRUNNING())) exitSequence();
@@ -34,7 +29,7 @@ Value showErrorDialog(const ErrorRef& error, const std::string& reportText, cons
 void exitSequence() {
   // The windowing layer loads no resource libraries and adds no atoms, so nothing is freed first.
   ERRORLEVEL(1);
-  platform::postQuitMessage(0);
+  platform::endModalLoops();
   QUIT();
 }
 

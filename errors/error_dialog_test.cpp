@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "runtime/event_loop.h"
 #include "runtime/quit.h"
-#include "runtime/windowing_state.h"
 
 namespace qb {
 namespace {
@@ -33,7 +33,7 @@ TEST(ShowErrorDialog, EndsTheProcessOrHandsBackTheChoice) {
     SCOPED_TRACE(std::to_string(c.flags) + (c.press ? c.press : " cancel"));
     auto error = std::make_shared<ErrorRecord>();
     error->flags = c.flags;
-    windowingState().eventLoopRunning = c.loopRunning;
+    eventLoopRunning() = c.loopRunning;
     ERRORLEVEL(0);
     int shown = 0;
     auto press = [&](const platform::DialogLayout& layout) {
@@ -51,12 +51,12 @@ TEST(ShowErrorDialog, EndsTheProcessOrHandsBackTheChoice) {
     }
     EXPECT_EQ(shown, 1);
   }
-  windowingState().eventLoopRunning = false;
+  eventLoopRunning() = false;
 }
 
 TEST(ShowErrorDialog, WithNoVisibleDesktopEndsTheProcessUnshown) {
   // Not even a choice that would hand control back keeps it going: nobody is there to make it.
-  windowingState().eventLoopRunning = true;
+  eventLoopRunning() = true;
   for (const int flags : {0, int{CANRETRY}, int{CANDEFAULT}, CANRETRY | CANDEFAULT}) {
     SCOPED_TRACE(flags);
     auto error = std::make_shared<ErrorRecord>();
@@ -69,7 +69,7 @@ TEST(ShowErrorDialog, WithNoVisibleDesktopEndsTheProcessUnshown) {
     EXPECT_EQ(ERRORLEVEL(), 1);
     EXPECT_EQ(shown, 0);
   }
-  windowingState().eventLoopRunning = false;
+  eventLoopRunning() = false;
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "errors/modal_dialog.h"
 
-#include "runtime/windowing_state.h"
+#include "runtime/event_loop.h"
 
 namespace qb {
 
@@ -8,10 +8,8 @@ namespace {
 // Restores the flag however the dialog ends, an orderly quit included.
 class LoopRunning {
  public:
-  LoopRunning() : previous_(windowingState().eventLoopRunning) {
-    windowingState().eventLoopRunning = true;
-  }
-  ~LoopRunning() { windowingState().eventLoopRunning = previous_; }
+  LoopRunning() : previous_(eventLoopRunning()) { eventLoopRunning() = true; }
+  ~LoopRunning() { eventLoopRunning() = previous_; }
   LoopRunning(const LoopRunning&) = delete;
   LoopRunning& operator=(const LoopRunning&) = delete;
 
@@ -26,7 +24,7 @@ void showModal(const platform::DialogLayout& layout) {
 }
 
 bool LWRUNNING() {
-  return windowingState().eventLoopRunning;
+  return eventLoopRunning();
 }
 
 }  // namespace qb

@@ -74,7 +74,7 @@ void machine(Lines& out, const MachineFacts& facts) {
       << "   Compiler version: " + facts.compiler
       << "   Windows version: " + std::to_string(facts.version.major) + "." +
              std::to_string(facts.version.minor) + ", Build " +
-             std::to_string(facts.version.build) + " " + facts.version.servicePack
+             std::to_string(facts.version.build) + " " + facts.version.detail
       << ""
       << "   Windows total applications running: " + std::to_string(facts.tasks.size());
   for (std::size_t i = 0; i < facts.tasks.size(); ++i)

@@ -19,9 +19,9 @@ struct MachineFacts {
   std::string date, time;  // "mm/dd/yy", "hh:mm:ss"
   std::string cpu;
   int cpuSpeed = 0;
-  std::int32_t memory = 0;
+  std::int64_t memory = 0;
   std::string compiler;
-  platform::OsVersion version;
+  platform::SystemVersion version;
   std::vector<std::string> tasks;
 };
 

@@ -23,7 +23,7 @@ MachineFacts fixedFacts() {
   f.cpuSpeed = 2800;
   f.memory = 536870912;  // exactly 512 megs: still one more
   f.compiler = "GCC 12 (test)";
-  f.version = {5, 1, 2600, 2, ""};
+  f.version = {5, 1, 2600, ""};
   f.tasks = {"Editor 2", "Mail"};
   return f;
 }

@@ -15,8 +15,7 @@ class MachineHost : public BackupHost {
     std::this_thread::sleep_for(std::chrono::milliseconds(1001 - reading.millis));
   }
   std::int32_t runDump(const std::string& command, const platform::ClaimedFile& dump) override {
-    const Value params[] = {Value(command), Value(0)};  // 0: hidden
-    return WAITRUN(params, &dump);
+    return runHidden(command, &dump);
   }
   std::unique_ptr<DumpPacker> startPacking(const std::string& zip,
                                            const std::string& sql) override {
@@ -28,15 +27,6 @@ class MachineHost : public BackupHost {
   void pause(std::chrono::milliseconds time) override { std::this_thread::sleep_for(time); }
 };
 }  // namespace
-
-bool retried(BackupHost& host, const std::function<bool()>& attempt) {
-  constexpr int kTries = 21;
-  for (int tried = 1;; ++tried) {
-    if (attempt()) return true;
-    if (tried == kTries) return false;
-    host.pause(std::chrono::milliseconds(250));
-  }
-}
 
 BackupHost& machineHost() {
   static MachineHost host;

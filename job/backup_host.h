@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,9 +36,17 @@ class BackupHost {
 };
 
 // Tries until the attempt succeeds or about five seconds have passed: scanners, editors and sync
-// tools let go of a file quickly. Nothing happens after the last try, so what it left in the
-// system's last error stays there.
-bool retried(BackupHost& host, const std::function<bool()>& attempt);
+// tools let go of a file quickly. The last try's result: a truth, or a platform::Outcome with its
+// reason.
+template <typename Attempt>
+auto retried(BackupHost& host, Attempt attempt) {
+  constexpr int kTries = 21;
+  for (int tried = 1;; ++tried) {
+    auto result = attempt();
+    if (result || tried == kTries) return result;
+    host.pause(std::chrono::milliseconds(250));
+  }
+}
 
 // The real one: the local clock, WAITRUN and the archiver's packing of a dump.
 BackupHost& machineHost();

@@ -35,19 +35,20 @@ std::string shellWord(const std::string& text) {
 }
 }  // namespace
 
-std::string clockText(const platform::LocalTime& reading) {
-  return twoDigits(reading.hour) + ":" + twoDigits(reading.minute) + ":" +
-         twoDigits(reading.second);
-}
-
-std::string backupBaseName(const NameStamp& s) {
-  return "resp_quolmer_" + std::to_string(s.year) + "_" + std::to_string(s.month) + "_" +
-         std::to_string(s.day) + "_" + s.hours + s.minutes + s.seconds;
-}
-
-std::string backupTimestamp(const NameStamp& s) {
-  return std::to_string(s.year) + "-" + std::to_string(s.month) + "-" + std::to_string(s.day) +
-         " " + s.hours + ":" + s.minutes + ":" + s.seconds;
+RunStamp runStamp(const platform::LocalTime& reading) {
+  const std::string hours = twoDigits(reading.hour), minutes = twoDigits(reading.minute),
+                    seconds = twoDigits(reading.second);
+  const std::string date = std::to_string(reading.year) + "_" + std::to_string(reading.month) +
+                           "_" + std::to_string(reading.day);
+  std::string dashed = date;
+  std::replace(dashed.begin(), dashed.end(), '_', '-');
+  return {reading,
+          hours,
+          minutes,
+          seconds,
+          hours + ":" + minutes + ":" + seconds,
+          "resp_quolmer_" + date + "_" + hours + minutes + seconds,
+          dashed + " " + hours + ":" + minutes + ":" + seconds};
 }
 
 DumpNames dumpNames(platform::Shell shell, const DumpClient& client, const std::string& folder,

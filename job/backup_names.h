@@ -12,19 +12,15 @@
 
 namespace qb {
 
-// The time of day as "hh:mm:ss", 24-hour, two digits each.
-std::string clockText(const platform::LocalTime& reading);
-
-// The date in decimal without leading zeros; hours, minutes and seconds as two-digit texts.
-struct NameStamp {
-  int year, month, day;
-  std::string hours, minutes, seconds;
+// What one clock reading gives a run: the texts its names and its status are made of.
+struct RunStamp {
+  platform::LocalTime reading;
+  std::string hours, minutes, seconds;  // two digits each, 24-hour
+  std::string clock;                    // "01:36:42"
+  std::string baseName;                 // "resp_quolmer_2016_4_16_013642": no leading zeros
+  std::string timestamp;                // "2016-4-16 01:36:42"
 };
-
-// "resp_quolmer_2016_4_16_013642"
-std::string backupBaseName(const NameStamp& stamp);
-// "2016-4-16 01:36:42"
-std::string backupTimestamp(const NameStamp& stamp);
+RunStamp runStamp(const platform::LocalTime& reading);
 
 struct DumpNames {
   std::string command;    // the dump command line: CMD's redirects into sql; the one for /bin/sh

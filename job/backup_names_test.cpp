@@ -15,28 +15,33 @@ using platform::Shell;
 
 const DumpClient kXampp{"c:\\xampp\\mysql\\bin\\mysqldump.exe", ""};
 
-NameStamp stampOf(int year, int month, int day, int hour, int minute, int second) {
-  const std::string clock = clockText({year, month, day, hour, minute, second, 999});
-  return {year, month, day, clock.substr(0, 2), clock.substr(3, 2), clock.substr(6, 2)};
-}
-
 TEST(BackupNames, BaseNameAndTimestampFromOneReading) {
   struct Case {
-    NameStamp stamp;
-    const char* base;
-    const char* timestamp;
+    platform::LocalTime reading;
+    const char *clock, *base, *timestamp;
   };
   const Case cases[] = {
-      {stampOf(2016, 4, 16, 1, 36, 42), "resp_quolmer_2016_4_16_013642", "2016-4-16 01:36:42"},
-      {stampOf(2017, 1, 5, 9, 5, 3), "resp_quolmer_2017_1_5_090503", "2017-1-5 09:05:03"},
-      {stampOf(2024, 12, 31, 23, 59, 59), "resp_quolmer_2024_12_31_235959", "2024-12-31 23:59:59"},
-      {stampOf(2000, 10, 1, 0, 0, 0), "resp_quolmer_2000_10_1_000000", "2000-10-1 00:00:00"},
+      {{2016, 4, 16, 1, 36, 42, 999},
+       "01:36:42",
+       "resp_quolmer_2016_4_16_013642",
+       "2016-4-16 01:36:42"},
+      {{2017, 1, 5, 9, 5, 3, 0}, "09:05:03", "resp_quolmer_2017_1_5_090503", "2017-1-5 09:05:03"},
+      {{2024, 12, 31, 23, 59, 59, 0},
+       "23:59:59",
+       "resp_quolmer_2024_12_31_235959",
+       "2024-12-31 23:59:59"},
+      {{2000, 10, 1, 0, 0, 0, 0},
+       "00:00:00",
+       "resp_quolmer_2000_10_1_000000",
+       "2000-10-1 00:00:00"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(backupBaseName(c.stamp), c.base);
-    EXPECT_EQ(backupTimestamp(c.stamp), c.timestamp);
+    const RunStamp s = runStamp(c.reading);
+    EXPECT_EQ(s.clock, c.clock);
+    EXPECT_EQ(s.hours + ":" + s.minutes + ":" + s.seconds, c.clock);
+    EXPECT_EQ(s.baseName, c.base);
+    EXPECT_EQ(s.timestamp, c.timestamp);
   }
-  EXPECT_EQ(clockText({2017, 1, 5, 9, 5, 3, 0}), "09:05:03");
 }
 
 TEST(BackupNames, CmdNamesKeepTheFolderAsReadAndQuoteOnlyWhenNeeded) {

@@ -4,6 +4,7 @@
 
 #include "archive/archive_check.h"
 #include "job/backup_names.h"
+#include "platform/console.h"
 #include "platform/files.h"
 
 namespace qb {
@@ -26,6 +27,31 @@ std::vector<Found> backupFiles(const std::string& folder) {
       out.push_back({*name, std::move(entry)});
   }
   return out;
+}
+
+// The number of newest archives a folder keeps, from the keep values that apply to it: the larger
+// of those set. `invalid` names one set that is not a whole number of at least 1.
+struct KeepRule {
+  std::optional<std::size_t> count;
+  std::string invalid;
+};
+
+// False when the file could not be read.
+bool readKeepRule(TIni& ini, const std::vector<std::string>& keys, KeepRule& rule) {
+  rule = {};
+  for (const std::string& key : keys) {
+    std::string unreadable;
+    const std::string text = ini.Get("CONFIG", key, {}, {}, &unreadable).text();
+    if (!unreadable.empty()) return false;
+    if (text.empty()) continue;
+    const auto count = keepCount(text);
+    if (!count) {
+      rule = {std::nullopt, key + "=" + text};
+      return true;
+    }
+    rule.count = std::max(rule.count.value_or(0), *count);
+  }
+  return true;
 }
 
 bool present(const std::vector<Found>& files, const std::string& baseName, Kind kind) {
@@ -84,6 +110,33 @@ std::vector<std::string> pruneArchives(const std::string& folder, std::size_t ke
     if (archives[i].entry.name != ownArchive) platform::deleteFile(in + archives[i].entry.name);
   std::sort(later.begin(), later.end());
   return later;
+}
+
+void pruneAsAsked(BackupHost& host, TIni& ini, const std::string& destination, bool sharedFolder,
+                  const std::string& folder, const std::string& ownArchive,
+                  const std::string& timestamp) {
+  std::vector<std::string> keys{destination + ".keep"};
+  if (sharedFolder)
+    keys.push_back(destination == "principal" ? "secundario.keep" : "principal.keep");
+  KeepRule rule;
+  if (!retried(host, [&] { return readKeepRule(ini, keys, rule); })) return;
+  if (!rule.invalid.empty()) {
+    platform::writeDiagnostic(platform::Diagnostic::warning,
+                              timestamp + ": " + rule.invalid +
+                                  " is not a whole number of at least 1: no archive is deleted\n");
+    return;
+  }
+  if (!rule.count) return;
+  std::string later;
+  for (const auto& name : pruneArchives(folder, *rule.count, ownArchive))
+    later += (later.empty() ? "" : ", ") + name;
+  if (!later.empty())
+    platform::writeDiagnostic(platform::Diagnostic::warning,
+                              timestamp + ": archives in " + folder +
+                                  " dated after this run are kept and not counted among the " +
+                                  std::to_string(*rule.count) +
+                                  " newest (move them away if the clock once ran ahead): " + later +
+                                  "\n");
 }
 
 }  // namespace qb

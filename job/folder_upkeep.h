@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "job/backup_host.h"
+#include "settings/tini.h"
+
 namespace qb {
 
 // Removes the temporary archives of runs that ended before naming them (no run holds their dump
@@ -16,6 +19,15 @@ void removeLeftovers(const std::string& folder);
 
 // "30" gives 30: a whole number of at least 1 in decimal digits; nothing for any other text.
 std::optional<std::size_t> keepCount(const std::string& text);
+
+// Deletes the folder's archives beyond those the keep value of the destination ("principal" or
+// "secundario") asks for (pruneArchives), and says what it keeps against it. Where both
+// destinations share the folder their archives cannot be told apart: the larger of the two keep
+// values set applies. One set that is not a whole number of at least 1 keeps everything, and is
+// said.
+void pruneAsAsked(BackupHost& host, TIni& ini, const std::string& destination, bool sharedFolder,
+                  const std::string& folder, const std::string& ownArchive,
+                  const std::string& timestamp);
 
 // Deletes the archives of the folder beyond the newest `keep`, by the date and time in their names,
 // counting `ownArchive` (the run's, never deleted) and those dated before it. Only archives the run

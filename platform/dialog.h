@@ -50,6 +50,10 @@ struct DialogLayout {
 // at once when no window can be made.
 void runModalDialog(const DialogLayout& layout);
 
+// Lets the modal loops still running end, as the program quits after an error: on Windows a quit
+// message with code 0 goes to the thread's queue; natively no dialog runs a loop.
+void endModalLoops();
+
 // Whether a dialog shown now can be seen, and so answered: not when the process runs on a window
 // station other than the interactive one, as a task run whether or not a user is logged on does.
 bool desktopVisible();

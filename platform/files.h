@@ -12,6 +12,13 @@
 
 namespace qb::platform {
 
+// What a file call came to: done, or why not in the system's own words ("Permission denied",
+// "Access is denied"), taken at the call that failed.
+struct Outcome {
+  std::string why;  // empty when done
+  explicit operator bool() const { return why.empty(); }
+};
+
 struct DirEntry {
   std::string name;  // without any folder
   std::uint64_t size = 0;
@@ -36,11 +43,7 @@ bool isPlainFile(const std::string& name);
 // one too), FIFO. Nothing is opened and no link is followed.
 bool nameTaken(const std::string& name);
 
-bool deleteFile(const std::string& name);
-
-// The system's own words for why the last file call on this thread failed ("Permission denied",
-// "Access is denied").
-std::string lastErrorText();
+Outcome deleteFile(const std::string& name);
 
 struct FolderEntry {
   std::string name;
@@ -56,20 +59,26 @@ struct FolderEntry {
 std::vector<FolderEntry> folderEntries(const std::string& folder);
 
 // Forces the file's content to disk.
-bool syncFile(const std::string& name);
+Outcome syncFile(const std::string& name);
 
 // Starts writing to disk what was written to the stream so far, without waiting for it, so that a
-// later syncFile finds little left to do. False when the stream's buffer could not be written out
-// (the system's words in lastErrorText). Natively the range is handed to the disk at once; on
+// later syncFile finds little left to do; it fails when the stream's buffer could not be written
+// out. Natively the range is handed to the disk at once; on
 // Windows nothing is done: its cache writes changed pages behind within seconds by itself, and
 // its only call that forces them waits until every one is on disk.
-bool startWriteBack(std::FILE* stream);
+Outcome startWriteBack(std::FILE* stream);
+
+// The stream calls minizip's I/O table makes, each saying why it failed: writing all the bytes,
+// moving (origin as fseek's), closing (which writes what the stream still buffers).
+Outcome writeToStream(std::FILE* stream, const void* bytes, std::size_t count);
+Outcome seekStream(std::FILE* stream, std::int64_t offset, int origin);
+Outcome closeStream(std::FILE* stream);
 
 // Gives the file at `from` the name `to` in the same folder, provided no entry of any kind holds
 // `to`. On Windows the change is on disk when it returns; natively syncFolder puts it there. On a
 // file system that can neither rename without replacing nor link (FAT, exFAT), the name is found
 // free just before a plain rename takes it: the caller must hold it among its peers.
-bool renameToFree(const std::string& from, const std::string& to);
+Outcome renameToFree(const std::string& from, const std::string& to);
 
 // Natively the file's permission bits as the file system shows them (one that keeps no Unix
 // modes shows the mount's); none where it cannot be read, and on Windows, which has no such modes.
@@ -77,14 +86,14 @@ std::optional<unsigned> unixMode(const std::string& name);
 
 // Forces to disk what changed in the folder's list of names (natively; the Windows file systems
 // keep their own journal of it).
-bool syncFolder(const std::string& folder);
+Outcome syncFolder(const std::string& folder);
 
 // The bytes this user may still write on the folder's file system; none when it cannot be told.
 std::optional<std::uint64_t> roomLeft(const std::string& folder);
 
 // The hidden attribute on Windows. Natively nothing changes: there names that begin with a dot
 // are the hidden ones.
-bool setHidden(const std::string& name, bool hidden);
+Outcome setHidden(const std::string& name, bool hidden);
 
 // True while another holder has the file (see ClaimedFile::hold): natively its lock, on Windows
 // any open handle, a scanner's too.
@@ -97,8 +106,9 @@ bool fileInUse(const std::string& name);
 // redirection, only the name is kept until hold().
 class ClaimedFile {
  public:
-  // Null when an entry holds the name already or the folder cannot take the file.
-  static std::unique_ptr<ClaimedFile> create(const std::string& name);
+  // Null when an entry holds the name already or the folder cannot take the file; `why`, where
+  // given, then says which.
+  static std::unique_ptr<ClaimedFile> create(const std::string& name, std::string* why = nullptr);
   ~ClaimedFile();
   ClaimedFile(const ClaimedFile&) = delete;
   ClaimedFile& operator=(const ClaimedFile&) = delete;
@@ -124,7 +134,8 @@ class ClaimedFile {
 // A buffered stream in binary mode with the stdio open mode given ("rb", "r+b", "wb"), the
 // name's bytes passed unchanged; null when it cannot be opened. Natively a link at the name is
 // never followed and only a regular file is opened, so that a FIFO cannot block the opening.
-std::FILE* openFileStream(const std::string& name, const char* mode);
+// `why`, where given, says why it could not.
+std::FILE* openFileStream(const std::string& name, const char* mode, std::string* why = nullptr);
 
 // Creates or truncates the file, shared with nobody while open, and writes the bytes. False when
 // the file could not be created; `complete` tells whether every byte was written.

@@ -7,7 +7,6 @@
 #include "platform/module.h"
 #include "probes/probe_rules.h"
 #include "probes/start_stamp.h"
-#include "probes/treg32.h"
 #include "runtime/module_state.h"
 
 namespace qb {
@@ -45,11 +44,7 @@ bool ISWIN64() {
 }
 
 std::string GETCPU() {
-  TReg32 key;
-  key.New(platform::kLocalMachine, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", false);
-  std::string name = key.Get("ProcessorNameString");
-  key.Close();
-  return name;
+  return platform::processorName();
 }
 
 int GETCPUSPEED() {
@@ -66,16 +61,16 @@ int GETCPUSPEED() {
   return roundCpuSpeed(raw);
 }
 
-std::int32_t NEXTMEM() {
-  return static_cast<std::int32_t>(platform::totalPhysicalMemory());
+std::int64_t NEXTMEM() {
+  return platform::physicalMemory();
 }
 
 int GETFREESYSTEMRESOURCES(const Value&) {
   return 90;
 }
 
-platform::OsVersion GETVERSION() {
-  return platform::osVersion();
+platform::SystemVersion GETVERSION() {
+  return platform::systemVersion();
 }
 
 bool ISWINNT() {
@@ -91,14 +86,6 @@ long MEMUSED() {
 }
 long MEMMAX() {
   return 0;
-}
-
-std::string OEMTOANSI(const Value& text) {
-  if (!text.isText()) return {};
-  const std::string& source = text.text();
-  const auto end = source.find('\0');
-  if (end == std::string::npos) return platform::oemToAnsi(source);
-  return platform::oemToAnsi(source.substr(0, end)) + source.substr(end);
 }
 
 std::string toolchainVersion() {

@@ -20,24 +20,22 @@ std::uint64_t FSIZE(const std::string& name);
 // Time since the start stamp, as "H hours M mins S secs ".
 std::string TIMEFROMSTART();
 bool ISWIN64();
-// The processor's name from the registry, leading blanks kept; "" when unreadable.
+// The processor's name, leading blanks kept; "" when unreadable.
 std::string GETCPU();
 // The processor clock in whole MHz, measured over about 1/32 second; 0 without a usable
 // high-resolution counter or time-stamp counter.
 int GETCPUSPEED();
-// Total physical memory in bytes, as a signed 32-bit number.
-std::int32_t NEXTMEM();
+// Total physical memory in bytes; on Windows as a signed 32-bit number.
+std::int64_t NEXTMEM();
 int GETFREESYSTEMRESOURCES(const Value& kind = Value());
-// Major, minor, build, platform id and service-pack text.
-platform::OsVersion GETVERSION();
+// The system's release numbers and the words after them.
+platform::SystemVersion GETVERSION();
 bool ISWINNT();
 // Titles of the top-level windows in Z order, none beginning an earlier one.
 std::vector<std::string> GETTASKS();
 // The program keeps no allocator statistics.
 long MEMUSED();
 long MEMMAX();
-// A text converted from the OEM to the ANSI code page up to its first NUL; "" for a non-text.
-std::string OEMTOANSI(const Value& text = Value());
 // The compiler and target that built the program.
 std::string toolchainVersion();
 

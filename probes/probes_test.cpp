@@ -4,8 +4,6 @@
 
 #include <regex>
 
-#include "probes/treg32.h"
-
 namespace qb {
 namespace {
 
@@ -34,36 +32,10 @@ TEST(Probes, FixedAndMeasuredFigures) {
   EXPECT_GT(GETVERSION().major, 0);
 }
 
-TEST(Probes, ProcessorNameFromTheRegistryKey) {
+TEST(Probes, ProcessorName) {
   const std::string cpu = GETCPU();
   EXPECT_FALSE(cpu.empty());
   EXPECT_EQ(cpu.find('\0'), std::string::npos);
-
-  TReg32 key;
-  key.New(platform::kLocalMachine, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0");
-  EXPECT_EQ(key.nError, 0);
-  EXPECT_TRUE(key.lError.isLogical());
-  EXPECT_EQ(key.Get("ProcessorNameString"), cpu);
-  EXPECT_EQ(key.Get("NoSuchValueName"), "");
-  EXPECT_NE(key.nError, 0);
-  key.Close();
-  EXPECT_EQ(key.nError, 0);
-
-  TReg32 missing;
-  missing.New(platform::kLocalMachine, "HARDWARE\\NO\\SUCH\\KEY");
-  EXPECT_NE(missing.nError, 0);
-  EXPECT_EQ(missing.Get("ProcessorNameString"), "");
-}
-
-TEST(Probes, OemToAnsiKeepsTheLength) {
-  EXPECT_EQ(OEMTOANSI(), "");
-  EXPECT_EQ(OEMTOANSI(Value(12)), "");
-  EXPECT_EQ(OEMTOANSI("Error BASE/1003"), "Error BASE/1003");
-  const std::string withNul("ab\0\x82z", 5);
-  const std::string converted = OEMTOANSI(withNul);
-  ASSERT_EQ(converted.size(), 5u);
-  EXPECT_EQ(converted.substr(0, 3), std::string("ab\0", 3));
-  EXPECT_EQ(converted.substr(3), "\x82z");  // after the NUL nothing is converted
 }
 
 }  // namespace

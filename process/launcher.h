@@ -1,22 +1,21 @@
 #pragma once
-// Starting a command line as a separate process, waiting for it or not.
+// Starting command lines as the program needs them: the dump client hidden and waited for, the
+// report's viewer left to run. On Windows through WAITRUN and WINEXEC (process/waitrun.h).
 
 #include <cstdint>
-#include <span>
+#include <string>
 
 #include "platform/files.h"
-#include "runtime/value.h"
 
 namespace qb {
 
-// (command line, [show state]): starts the command and waits for its end while the message pump
-// runs between waits. The exit code, or -1 when the process could not be created. The show state
-// is SW_SHOWNA without a second argument, SW_HIDE for nil or a non-number. Natively the command's
-// standard output is `output` when given (a CMD line makes its own redirection).
-std::int32_t WAITRUN(std::span<const Value> params, const platform::ClaimedFile* output = nullptr);
+// Runs the command line hidden and waits for its end: its exit code, -1 when it could not be
+// started. Nothing the command started outlives the call. Natively its standard output is
+// `output` when given; a CMD line redirects for itself.
+std::int32_t runHidden(const std::string& commandLine,
+                       const platform::ClaimedFile* output = nullptr);
 
-// (command line, [show state]): starts the command without waiting, SW_SHOWNORMAL without a
-// second argument. The result is greater than 31 when the program was started.
-std::int32_t WINEXEC(std::span<const Value> params);
+// Starts the viewer the command line names and does not wait for it.
+void startViewer(const std::string& commandLine);
 
 }  // namespace qb

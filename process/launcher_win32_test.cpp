@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "process/launcher.h"
-#include "process/sysrefresh.h"
-#include "runtime/module_state.h"
-#include "runtime/windowing_state.h"
+#include "process/waitrun.h"
+#include "runtime/event_loop.h"
 #include "tests/support/scratch_folder.h"
 
 namespace qb {
@@ -23,6 +21,12 @@ std::string child(const std::string& arguments) {
 bool quitPending() {
   MSG msg;
   return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+}
+
+TEST(WAITRUN, NothingToStartGivesMinusOne) {
+  const std::vector<std::vector<Value>> calls = {
+      {}, {Value()}, {Value(12)}, {Value("")}, {Value(""), Value(0)}, {makeArray({Value("x")})}};
+  for (const auto& params : calls) EXPECT_EQ(WAITRUN(params), -1) << params.size();
 }
 
 TEST(WAITRUN, ExitCodesComeBackSigned) {
@@ -65,9 +69,8 @@ TEST(WAITRUN, TheShowStateReachesTheChild) {
 }
 
 TEST(WAITRUN, AQuitMessageDoesNotEndTheWait) {
-  platform::WindowingState& state = windowingState();
   for (const bool loopRunning : {false, true}) {
-    state.eventLoopRunning = loopRunning;
+    eventLoopRunning() = loopRunning;
     PostQuitMessage(0);
     const DWORD start = GetTickCount();
     const Value params[] = {Value(child("300 7")), Value(0)};
@@ -76,7 +79,7 @@ TEST(WAITRUN, AQuitMessageDoesNotEndTheWait) {
     // Dropped with no event loop to end; kept for a running one.
     EXPECT_EQ(quitPending(), loopRunning);
   }
-  state.eventLoopRunning = false;
+  eventLoopRunning() = false;
 }
 
 TEST(WINEXEC, StartsWithoutWaiting) {
@@ -86,95 +89,6 @@ TEST(WINEXEC, StartsWithoutWaiting) {
   EXPECT_LT(GetTickCount() - start, 2500u);
   const Value missing[] = {Value("c:\\nowhere\\notepad.exe"), Value(1)};
   EXPECT_LE(WINEXEC(missing), 31);
-}
-
-// A window that records what reaches it and whether the accelerator table was out of use then.
-struct Seen {
-  std::vector<UINT> messages;
-  std::vector<WPARAM> commands;
-  bool tableInUseDuringDispatch = false;
-};
-Seen g_seen;
-
-LRESULT CALLBACK recordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg >= WM_USER || msg == WM_CHAR || msg == WM_KEYDOWN || msg == WM_COMMAND) {
-    g_seen.messages.push_back(msg);
-    if (msg == WM_COMMAND) g_seen.commands.push_back(LOWORD(wParam));
-    if (windowingState().acceleratorTable) g_seen.tableInUseDuringDispatch = true;
-  }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-class Pump : public testing::Test {
- protected:
-  void SetUp() override {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = recordingProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "qbPumpTest";
-    RegisterClassA(&wc);
-    // A message-only window: no display is needed.
-    hwnd_ = CreateWindowA("qbPumpTest", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                          nullptr);
-    ASSERT_TRUE(hwnd_);
-    ACCEL accel{FVIRTKEY, VK_F5, 42};
-    table_ = CreateAcceleratorTableA(&accel, 1);
-    g_seen = {};
-  }
-  void TearDown() override {
-    resetModuleState();
-    DestroyAcceleratorTable(table_);
-    DestroyWindow(hwnd_);
-    while (quitPending()) {
-    }
-  }
-  HWND hwnd_ = nullptr;
-  HACCEL table_ = nullptr;
-};
-
-TEST_F(Pump, TranslatesAndDispatchesWithoutWindowsOfItsOwn) {
-  PostMessageA(hwnd_, WM_USER + 1, 0, 0);
-  PostMessageA(hwnd_, WM_CHAR, 0x10000 + 'k', 0);
-  PostMessageA(hwnd_, WM_KEYDOWN, VK_F5, 0);  // no table: an ordinary key
-  EXPECT_TRUE(SYSREFRESH());
-  EXPECT_EQ(g_seen.messages, (std::vector<UINT>{WM_USER + 1, WM_CHAR, WM_KEYDOWN}));
-  EXPECT_EQ(windowingState().lastKey, 'k');
-}
-
-TEST_F(Pump, AcceleratorTableOnTheMainWindowIsOutOfUseDuringThePass) {
-  platform::WindowingState& state = windowingState();
-  state.acceleratorTable = table_;
-  state.mainWindow = hwnd_;
-  PostMessageA(hwnd_, WM_KEYDOWN, VK_F5, 0);
-  PostMessageA(hwnd_, WM_USER + 2, 0, 0);
-  EXPECT_TRUE(SYSREFRESH());
-  EXPECT_EQ(g_seen.commands, std::vector<WPARAM>{42});
-  EXPECT_EQ(g_seen.messages, (std::vector<UINT>{WM_COMMAND, WM_USER + 2}));
-  EXPECT_FALSE(g_seen.tableInUseDuringDispatch);
-  EXPECT_EQ(state.acceleratorTable, table_);
-}
-
-TEST_F(Pump, ModelessDialogsComeFirstAndTheLastKeyIsKeptAnyway) {
-  platform::WindowingState& state = windowingState();
-  state.dialogs[3] = hwnd_;
-  state.highestDialog = 3;
-  PostMessageA(hwnd_, WM_CHAR, 'z', 0);
-  EXPECT_TRUE(SYSREFRESH());
-  EXPECT_EQ(state.lastDialog, hwnd_);
-  EXPECT_EQ(state.lastKey, 'z');
-  EXPECT_EQ(g_seen.messages, std::vector<UINT>{WM_CHAR});  // the dialog passed it on
-}
-
-TEST_F(Pump, AQuitMessageEndsThePassUndispatched) {
-  platform::WindowingState& state = windowingState();
-  for (const bool loopRunning : {false, true}) {
-    state.eventLoopRunning = loopRunning;
-    PostMessageA(hwnd_, WM_USER + 3, 0, 0);
-    PostQuitMessage(0);
-    EXPECT_FALSE(SYSREFRESH());
-    EXPECT_EQ(quitPending(), loopRunning);
-  }
-  EXPECT_EQ(g_seen.messages, (std::vector<UINT>{WM_USER + 3, WM_USER + 3}));
 }
 
 }  // namespace

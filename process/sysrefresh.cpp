@@ -1,19 +1,12 @@
 #include "process/sysrefresh.h"
 
-#include "platform/message_pump.h"
-#include "runtime/windowing_state.h"
+#include "platform/win32/message_pump.h"
+#include "runtime/event_loop.h"
 
 namespace qb {
 
 bool SYSREFRESH() {
-  // The accelerator table is out of use while messages are dispatched: a handler that pumps
-  // again from inside must not translate with it.
-  platform::WindowingState& state = windowingState();
-  void* table = state.acceleratorTable;
-  state.acceleratorTable = nullptr;
-  const bool noQuit = platform::pumpMessages(state, table);
-  state.acceleratorTable = table;
-  return noQuit;
+  return platform::pumpMessages(eventLoopRunning());
 }
 
 }  // namespace qb

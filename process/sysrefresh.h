@@ -1,5 +1,6 @@
 #pragma once
-// The message pump that keeps the thread's window messages flowing.
+// The message pump that keeps the thread's window messages flowing (win32 only: natively there
+// is no message queue).
 
 namespace qb {
 

@@ -22,32 +22,35 @@ std::int32_t integer(const Value& value) {
 }  // namespace
 
 Value GETPVPROFSTRING(const Value& section, const Value& key, const Value& defaultText,
-                      const Value& file) {
+                      const Value& file, std::string* unreadable) {
   return platform::readProfileString(name(section), name(key), name(defaultText), kBufferSize,
-                                     name(file));
+                                     name(file), unreadable);
 }
 
-Value GETPROFSTRING(const Value& section, const Value& key, const Value& defaultText) {
-  return platform::readProfileString(name(section), name(key), name(defaultText), kBufferSize,
-                                     std::nullopt);
+Value GETPROFSTRING(const Value& section, const Value& key, const Value& defaultText,
+                    std::string* unreadable) {
+  return GETPVPROFSTRING(section, key, defaultText, Value(), unreadable);
 }
 
 Value GETPVPROFINT(const Value& section, const Value& key, const Value& defaultNumber,
-                   const Value& file) {
-  return platform::readProfileInt(name(section), name(key), integer(defaultNumber), name(file));
+                   const Value& file, std::string* unreadable) {
+  return platform::readProfileInt(name(section), name(key), integer(defaultNumber), name(file),
+                                  unreadable);
 }
 
-Value GETPROFINT(const Value& section, const Value& key, const Value& defaultNumber) {
-  return platform::readProfileInt(name(section), name(key), integer(defaultNumber), std::nullopt);
+Value GETPROFINT(const Value& section, const Value& key, const Value& defaultNumber,
+                 std::string* unreadable) {
+  return GETPVPROFINT(section, key, defaultNumber, Value(), unreadable);
 }
 
-Value WRITEPPROSTRING(const Value& section, const Value& key, const Value& value,
-                      const Value& file) {
-  return platform::writeProfileString(name(section), name(key), name(value), name(file));
+Value WRITEPPROSTRING(const Value& section, const Value& key, const Value& value, const Value& file,
+                      std::string* why) {
+  return platform::writeProfileString(name(section), name(key), name(value), name(file), why);
 }
 
-Value WRITEPROFSTRING(const Value& section, const Value& key, const Value& value) {
-  return platform::writeProfileString(name(section), name(key), name(value), std::nullopt);
+Value WRITEPROFSTRING(const Value& section, const Value& key, const Value& value,
+                      std::string* why) {
+  return platform::writeProfileString(name(section), name(key), name(value), std::nullopt, why);
 }
 
 Value DELINISECTION(const Value& section, const Value& file) {

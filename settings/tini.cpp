@@ -2,7 +2,6 @@
 
 #include <cctype>
 
-#include "platform/profile.h"
 #include "runtime/classes.h"
 #include "runtime/cvaltochar.h"
 #include "settings/profile.h"
@@ -39,18 +38,16 @@ std::shared_ptr<TIni> TIni::New(const Value& fileName) {
 }
 
 Value TIni::Get(const Value& section, const Value& key, const Value& defaultValue,
-                const Value& current) {
+                const Value& current, std::string* unreadable) {
   const Value& model = defaultValue.isNil() ? current : defaultValue;
-  const unsigned failures = platform::failedProfileReads();
+  std::string why;
   Value result;
   if (model.isNumber()) {
     const Value def = defaultValue.isNumber() ? defaultValue : Value(0);
-    result =
-        systemProfile() ? GETPROFINT(section, key, def) : GETPVPROFINT(section, key, def, cIniFile);
+    result = GETPVPROFINT(section, key, def, file(), &why);
   } else {
     const Value def = CVALTOCHAR(defaultValue);
-    const Value text = systemProfile() ? GETPROFSTRING(section, key, def)
-                                       : GETPVPROFSTRING(section, key, def, cIniFile);
+    const Value text = GETPVPROFSTRING(section, key, def, file(), &why);
     if (model.isDate()) {
       result = textToDate(text.text());
     } else if (model.isLogical()) {
@@ -61,16 +58,16 @@ Value TIni::Get(const Value& section, const Value& key, const Value& defaultValu
   }
   // A default given for a file another program held is no value read: writing it back would
   // replace the user's.
-  if (lAutoSet.logical() && platform::failedProfileReads() == failures &&
-      sameValue(result, defaultValue))
+  if (lAutoSet.logical() && why.empty() && sameValue(result, defaultValue))
     Set(section, key, defaultValue);
+  if (unreadable) *unreadable = why;
   return result;
 }
 
-Value TIni::Set(const Value& section, const Value& key, const Value& value) {
+Value TIni::Set(const Value& section, const Value& key, const Value& value, std::string* why) {
   const Value text = CVALTOCHAR(value);
-  return systemProfile() ? WRITEPROFSTRING(section, key, text)
-                         : WRITEPPROSTRING(section, key, text, cIniFile);
+  return systemProfile() ? WRITEPROFSTRING(section, key, text, why)
+                         : WRITEPPROSTRING(section, key, text, cIniFile, why);
 }
 
 Value TIni::Sections() {

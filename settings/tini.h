@@ -17,12 +17,14 @@ class TIni : public Object {
 
   // The value of the key, converted to the kind of the default (else of the current value):
   // numbers through the integer read, dates from "mm/dd/yy", logicals true only for ".T.". With
-  // lAutoSet, a value equal to the default is written back.
+  // lAutoSet, a value equal to the default is written back, unless the file could not be read
+  // (another program holding it for a moment): `unreadable`, where given, gets the system's words
+  // for why, or nothing when it was read.
   Value Get(const Value& section, const Value& key, const Value& defaultValue = {},
-            const Value& current = {});
+            const Value& current = {}, std::string* unreadable = nullptr);
   // Writes the value as text, an empty text too (it never deletes the key); true when the file
-  // took it.
-  Value Set(const Value& section, const Value& key, const Value& value);
+  // took it, else `why` (where given) gets the system's words for why.
+  Value Set(const Value& section, const Value& key, const Value& value, std::string* why = nullptr);
   // The section names in file order.
   Value Sections();
   Value DelSection(const Value& section);

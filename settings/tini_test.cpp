@@ -190,7 +190,9 @@ TEST_F(TIniSet, WritesTheTextOfAnyValueAndNeverDeletes) {
 
 TEST_F(TIniSet, AFailedWriteIsReportedAndChangesNothing) {
   const auto ini = TIni::New((dir_ / "missing" / "backup.ini").string());
-  EXPECT_EQ(ini->Set("RESULT", "lastrun", "x"), Value(false));
+  std::string why;
+  EXPECT_EQ(ini->Set("RESULT", "lastrun", "x", &why), Value(false));
+  EXPECT_NE(why, "");
   EXPECT_EQ(ini->Get("RESULT", "lastrun", "dflt"), Value("dflt"));
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
   EXPECT_EQ(ini->DelEntry("RESULT", "lastrun"), Value(false));

@@ -23,6 +23,8 @@ void runModalDialog(const DialogLayout& layout) {
   writeDiagnostic(Diagnostic::failure, shown);
 }
 
+void endModalLoops() {}
+
 // Standard error stands in for the desktop, and it is there whoever started the program.
 bool desktopVisible() {
   return true;

@@ -16,6 +16,11 @@
 namespace qb::platform {
 
 namespace {
+// Done, or errno's words.
+Outcome outcome(bool done) {
+  return {done ? std::string() : std::strerror(errno)};
+}
+
 // Dot files play the part of hidden files.
 bool isHidden(const std::string& name) {
   return name.starts_with('.');
@@ -155,12 +160,8 @@ bool nameTaken(const std::string& name) {
   return ::lstat(name.c_str(), &st) == 0;
 }
 
-bool deleteFile(const std::string& name) {
-  return ::unlink(name.c_str()) == 0;
-}
-
-std::string lastErrorText() {
-  return std::strerror(errno);
+Outcome deleteFile(const std::string& name) {
+  return outcome(::unlink(name.c_str()) == 0);
 }
 
 std::vector<FolderEntry> folderEntries(const std::string& folder) {
@@ -179,18 +180,31 @@ std::vector<FolderEntry> folderEntries(const std::string& folder) {
   return out;
 }
 
-bool syncFile(const std::string& name) {
-  return synced(name, O_NOFOLLOW);
+Outcome syncFile(const std::string& name) {
+  return outcome(synced(name, O_NOFOLLOW));
 }
 
-bool startWriteBack(std::FILE* stream) {
-  if (std::fflush(stream) != 0) return false;
+Outcome startWriteBack(std::FILE* stream) {
+  if (std::fflush(stream) != 0) return outcome(false);
   // Only a hint: a file system that cannot take it writes the pages later, as it would anyway.
   ::sync_file_range(::fileno(stream), 0, 0, SYNC_FILE_RANGE_WRITE);
-  return true;
+  return {};
 }
 
-bool renameToFree(const std::string& from, const std::string& to) {
+Outcome writeToStream(std::FILE* stream, const void* bytes, std::size_t count) {
+  return outcome(std::fwrite(bytes, 1, count, stream) == count);
+}
+
+Outcome seekStream(std::FILE* stream, std::int64_t offset, int origin) {
+  return outcome(::fseeko(stream, static_cast<off_t>(offset), origin) == 0);
+}
+
+Outcome closeStream(std::FILE* stream) {
+  return outcome(std::fclose(stream) == 0);
+}
+
+namespace {
+bool renamed(const std::string& from, const std::string& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL) return false;
   // A file system that cannot rename without replacing may still link: that fails on any entry at
@@ -206,6 +220,11 @@ bool renameToFree(const std::string& from, const std::string& to) {
   }
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
+}  // namespace
+
+Outcome renameToFree(const std::string& from, const std::string& to) {
+  return outcome(renamed(from, to));
+}
 
 std::optional<unsigned> unixMode(const std::string& name) {
   struct stat st {};
@@ -219,12 +238,12 @@ std::optional<std::uint64_t> roomLeft(const std::string& folder) {
   return static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
 }
 
-bool syncFolder(const std::string& folder) {
-  return synced(folder, O_DIRECTORY);
+Outcome syncFolder(const std::string& folder) {
+  return outcome(synced(folder, O_DIRECTORY));
 }
 
-bool setHidden(const std::string&, bool) {
-  return true;
+Outcome setHidden(const std::string&, bool) {
+  return {};
 }
 
 bool fileInUse(const std::string& name) {
@@ -235,10 +254,13 @@ bool fileInUse(const std::string& name) {
   return locked;
 }
 
-std::unique_ptr<ClaimedFile> ClaimedFile::create(const std::string& name) {
+std::unique_ptr<ClaimedFile> ClaimedFile::create(const std::string& name, std::string* why) {
   // O_EXCL fails on any entry at the name, a link included, and follows none.
   const int fd = createPrivate(name, O_WRONLY);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    if (why) *why = outcome(false).why;
+    return nullptr;
+  }
   return std::unique_ptr<ClaimedFile>(new ClaimedFile(name, fd));
 }
 
@@ -259,12 +281,13 @@ bool ClaimedFile::stillNamed() const {
          S_ISREG(named.st_mode) && named.st_dev == own.st_dev && named.st_ino == own.st_ino;
 }
 
-std::FILE* openFileStream(const std::string& name, const char* mode) {
+std::FILE* openFileStream(const std::string& name, const char* mode, std::string* why) {
   const int flags = openFlags(mode);
+  if (flags < 0) errno = EINVAL;
   const int fd = flags < 0 ? -1 : openRegular(name, flags);
-  if (fd < 0) return nullptr;
-  std::FILE* stream = ::fdopen(fd, mode);
-  if (!stream) ::close(fd);
+  std::FILE* stream = fd < 0 ? nullptr : ::fdopen(fd, mode);
+  if (!stream && why) *why = outcome(false).why;
+  if (!stream && fd >= 0) ::close(fd);
   return stream;
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>
@@ -31,47 +32,46 @@ std::uint64_t timeStampCounter() {
 #endif
 }
 
-// A 32-bit Windows program that is not large-address aware is told at most 2^31 - 1 bytes;
-// the same ceiling here.
-constexpr std::uint64_t kMemoryCeiling = 0x7FFFFFFF;
-
-std::uint32_t totalPhysicalMemory() {
-  struct sysinfo info {};
-  if (sysinfo(&info) != 0) return 0;
-  const std::uint64_t total = static_cast<std::uint64_t>(info.totalram) * info.mem_unit;
-  return static_cast<std::uint32_t>(std::min<std::uint64_t>(total, kMemoryCeiling));
+std::string processorName() {
+  std::ifstream in("/proc/cpuinfo");
+  for (std::string line; std::getline(in, line);) {
+    const auto colon = line.find(':');
+    if (line.starts_with("model name") && colon != std::string::npos)
+      return line.substr(std::min(colon + 2, line.size()));
+  }
+  return {};
 }
 
-// The kernel's release numbers stand for the Windows version; the system's name and release
-// text for the service-pack text.
-OsVersion osVersion() {
+std::int64_t physicalMemory() {
+  struct sysinfo info {};
+  if (sysinfo(&info) != 0) return 0;
+  return static_cast<std::int64_t>(info.totalram) * info.mem_unit;
+}
+
+// The kernel's release numbers, as far as the release begins with them (6.1.0-28-amd64).
+SystemVersion systemVersion() {
   utsname u{};
   if (uname(&u) != 0) return {};
-  OsVersion v;
+  SystemVersion v;
   char* p = u.release;
-  long* parts[] = {&v.major, &v.minor, &v.build};
-  for (long* part : parts) {
+  for (long* part : {&v.major, &v.minor, &v.build}) {
     *part = std::strtol(p, &p, 10);
     if (*p != '.') break;
     ++p;
   }
-  v.servicePack = std::string(u.sysname) + " " + u.release;
+  v.detail = std::string(u.sysname) + " " + u.release;
   return v;
 }
 
-// Today's systems: the layout of the NT family.
+// Linux is no Windows of any family (the error dialog, which shows no window here, takes the
+// shorter layout).
 bool isNtFamily() {
-  return true;
+  return false;
 }
 
 // No windowing here: no active window, no titles.
 std::vector<std::string> windowTitles() {
   return {};
-}
-
-// No OEM code page here: bytes pass unchanged.
-std::string oemToAnsi(const std::string& text) {
-  return text;
 }
 
 }  // namespace qb::platform

@@ -1,3 +1,5 @@
+#include "platform/posix/process.h"
+
 #include "platform/process.h"
 
 #include <errno.h>
@@ -56,18 +58,14 @@ Shell commandShell() {
   return Shell::Posix;
 }
 
-std::int32_t runAndWait(const std::string& commandLine, int, const std::function<void()>&,
-                        const ClaimedFile* output) {
+std::int32_t runAndWait(const std::string& commandLine, const ClaimedFile* output) {
   return shell({"-c", commandLine.c_str()}, output ? output->descriptor() : -1, true);
 }
 
-int startDetached(const std::string& commandLine, int) {
+bool startDetached(const std::string& commandLine) {
   // The outer shell puts the command in the background and ends at once, so nothing is left
   // for this process to reap.
-  constexpr int kStarted = 33;
-  const bool started =
-      shell({"-c", "/bin/sh -c \"$1\" &", "sh", commandLine.c_str()}, -1, false) == 0;
-  return started ? kStarted : 0;
+  return shell({"-c", "/bin/sh -c \"$1\" &", "sh", commandLine.c_str()}, -1, false) == 0;
 }
 
 }  // namespace qb::platform

@@ -180,6 +180,10 @@ void runModalDialog(const DialogLayout& layout) {
   if (running.failure) std::rethrow_exception(running.failure);
 }
 
+void endModalLoops() {
+  PostQuitMessage(0);
+}
+
 bool desktopVisible() {
   USEROBJECTFLAGS flags{};
   // When the station cannot be asked, the dialog is shown as it always was.

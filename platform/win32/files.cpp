@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/system_words.h"
 #include "platform/win32/wide.h"
 
 namespace qb::platform {
@@ -78,23 +79,15 @@ bool nameTaken(const std::string& name) {
   return GetFileAttributesW(widen(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool deleteFile(const std::string& name) {
-  return DeleteFileW(widen(name).c_str()) != 0;
+namespace {
+// Done, or the words for the thread's last error.
+Outcome outcome(bool done) {
+  return {done ? std::string() : systemWords(GetLastError())};
 }
+}  // namespace
 
-std::string lastErrorText() {
-  const DWORD error = GetLastError();
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  std::string out = length ? std::string(text, length) : "error " + std::to_string(error);
-  LocalFree(text);
-  // The system ends its sentences with a full stop and a line break; this one goes inside a line.
-  while (!out.empty() &&
-         (out.back() == '\n' || out.back() == '\r' || out.back() == '.' || out.back() == ' '))
-    out.pop_back();
-  return out;
+Outcome deleteFile(const std::string& name) {
+  return outcome(DeleteFileW(widen(name).c_str()) != 0);
 }
 
 std::vector<FolderEntry> folderEntries(const std::string& folder) {
@@ -128,24 +121,35 @@ bool opens(const std::string& name, DWORD access, DWORD share) {
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 }  // namespace
 
-bool syncFile(const std::string& name) {
+Outcome syncFile(const std::string& name) {
   HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  const BOOL flushed = FlushFileBuffers(h);
-  const DWORD error = GetLastError();
+  if (h == INVALID_HANDLE_VALUE) return outcome(false);
+  const Outcome flushed = outcome(FlushFileBuffers(h) != 0);
   CloseHandle(h);
-  SetLastError(error);
-  return flushed != 0;
+  return flushed;
 }
 
-bool startWriteBack(std::FILE*) {
-  return true;
+Outcome startWriteBack(std::FILE*) {
+  return {};
 }
 
-bool renameToFree(const std::string& from, const std::string& to) {
+// The C runtime's stream calls end in the system's, which leave their error as the last one.
+Outcome writeToStream(std::FILE* stream, const void* bytes, std::size_t count) {
+  return outcome(std::fwrite(bytes, 1, count, stream) == count);
+}
+
+Outcome seekStream(std::FILE* stream, std::int64_t offset, int origin) {
+  return outcome(_fseeki64(stream, offset, origin) == 0);
+}
+
+Outcome closeStream(std::FILE* stream) {
+  return outcome(std::fclose(stream) == 0);
+}
+
+Outcome renameToFree(const std::string& from, const std::string& to) {
   // Without MOVEFILE_REPLACE_EXISTING any entry at the new name makes the move fail.
-  return MoveFileExW(widen(from).c_str(), widen(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+  return outcome(MoveFileExW(widen(from).c_str(), widen(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0);
 }
 
 std::optional<unsigned> unixMode(const std::string&) {
@@ -159,17 +163,17 @@ std::optional<std::uint64_t> roomLeft(const std::string& folder) {
   return available.QuadPart;
 }
 
-bool syncFolder(const std::string&) {
-  return true;
+Outcome syncFolder(const std::string&) {
+  return {};
 }
 
-bool setHidden(const std::string& name, bool hidden) {
+Outcome setHidden(const std::string& name, bool hidden) {
   const std::wstring wide = widen(name);
   const DWORD a = GetFileAttributesW(wide.c_str());
-  if (a == INVALID_FILE_ATTRIBUTES) return false;
+  if (a == INVALID_FILE_ATTRIBUTES) return outcome(false);
   const DWORD changed = hidden ? a | FILE_ATTRIBUTE_HIDDEN : a & ~FILE_ATTRIBUTE_HIDDEN;
-  return changed == a ||
-         SetFileAttributesW(wide.c_str(), changed ? changed : FILE_ATTRIBUTE_NORMAL);
+  return outcome(changed == a ||
+                 SetFileAttributesW(wide.c_str(), changed ? changed : FILE_ATTRIBUTE_NORMAL));
 }
 
 bool fileInUse(const std::string& name) {
@@ -177,10 +181,13 @@ bool fileInUse(const std::string& name) {
   return !opens(name, GENERIC_READ, 0) && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
-std::unique_ptr<ClaimedFile> ClaimedFile::create(const std::string& name) {
+std::unique_ptr<ClaimedFile> ClaimedFile::create(const std::string& name, std::string* why) {
   HANDLE h = CreateFileW(widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  if (h == INVALID_HANDLE_VALUE) {
+    if (why) *why = outcome(false).why;
+    return nullptr;
+  }
   CloseHandle(h);
   return std::unique_ptr<ClaimedFile>(new ClaimedFile(name, -1));
 }
@@ -208,8 +215,10 @@ bool ClaimedFile::stillNamed() const {
   return fileExists(name_);
 }
 
-std::FILE* openFileStream(const std::string& name, const char* mode) {
-  return std::fopen(name.c_str(), mode);
+std::FILE* openFileStream(const std::string& name, const char* mode, std::string* why) {
+  std::FILE* stream = std::fopen(name.c_str(), mode);
+  if (!stream && why) *why = outcome(false).why;
+  return stream;
 }
 
 bool writeNewFile(const std::string& name, const std::string& bytes, bool* complete) {

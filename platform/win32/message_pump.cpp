@@ -1,21 +1,15 @@
-#include "platform/message_pump.h"
-
-#include <windows.h>
+#include "platform/win32/message_pump.h"
 
 namespace qb::platform {
 
 namespace {
-HWND window(void* handle) {
-  return static_cast<HWND>(handle);
-}
-
 // The dialog that last accepted a message is asked first, then every registered one in slot
 // order; the first to accept it keeps that place.
 bool acceptedByDialog(WindowingState& state, MSG& msg) {
-  if (state.lastDialog && IsDialogMessageA(window(state.lastDialog), &msg)) return true;
+  if (state.lastDialog && IsDialogMessageA(state.lastDialog, &msg)) return true;
   for (int slot = 0; slot <= state.highestDialog; ++slot) {
-    void* dialog = state.dialogs[static_cast<std::size_t>(slot)];
-    if (dialog && IsDialogMessageA(window(dialog), &msg)) {
+    HWND dialog = state.dialogs[static_cast<std::size_t>(slot)];
+    if (dialog && IsDialogMessageA(dialog, &msg)) {
       state.lastDialog = dialog;
       return true;
     }
@@ -24,7 +18,15 @@ bool acceptedByDialog(WindowingState& state, MSG& msg) {
 }
 }  // namespace
 
-bool pumpMessages(WindowingState& state, void* acceleratorTable) {
+WindowingState& windowingState() {
+  static WindowingState state;
+  return state;
+}
+
+bool pumpMessages(bool eventLoopRunning) {
+  WindowingState& state = windowingState();
+  const HACCEL table = state.acceleratorTable;
+  state.acceleratorTable = nullptr;
   MSG msg;
   bool quit = false;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -33,20 +35,15 @@ bool pumpMessages(WindowingState& state, void* acceleratorTable) {
       break;
     }
     if (!acceptedByDialog(state, msg) &&
-        !(acceleratorTable && state.mainWindow &&
-          TranslateAcceleratorA(window(state.mainWindow), static_cast<HACCEL>(acceleratorTable),
-                                &msg))) {
+        !(table && state.mainWindow && TranslateAcceleratorA(state.mainWindow, table, &msg))) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
     if (msg.message == WM_CHAR) state.lastKey = LOWORD(msg.wParam);
   }
-  if (quit && state.eventLoopRunning) PostQuitMessage(0);
+  if (quit && eventLoopRunning) PostQuitMessage(0);
+  state.acceleratorTable = table;
   return !quit;
-}
-
-void postQuitMessage(int exitCode) {
-  PostQuitMessage(exitCode);
 }
 
 }  // namespace qb::platform

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "platform/win32/treg32.h"
+
 namespace qb::platform {
 
 std::int64_t counterFrequency() {
@@ -21,21 +23,28 @@ std::uint64_t timeStampCounter() {
   return __rdtsc();
 }
 
-std::uint32_t totalPhysicalMemory() {
+std::string processorName() {
+  TReg32 key;
+  key.New(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", false);
+  std::string name = key.Get("ProcessorNameString");
+  key.Close();
+  return name;
+}
+
+std::int64_t physicalMemory() {
   MEMORYSTATUS status{};
   status.dwLength = sizeof status;
   GlobalMemoryStatus(&status);
-  return status.dwTotalPhys;
+  return static_cast<std::int32_t>(status.dwTotalPhys);
 }
 
-OsVersion osVersion() {
+SystemVersion systemVersion() {
   OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof info;
   static_assert(sizeof info == 148);
   if (!GetVersionExA(&info)) return {};
   return {static_cast<long>(info.dwMajorVersion), static_cast<long>(info.dwMinorVersion),
-          static_cast<long>(info.dwBuildNumber), static_cast<long>(info.dwPlatformId),
-          info.szCSDVersion};
+          static_cast<long>(info.dwBuildNumber), info.szCSDVersion};
 }
 
 bool isNtFamily() {
@@ -53,12 +62,6 @@ std::vector<std::string> windowTitles() {
     titles.push_back(std::move(title));
   }
   return titles;
-}
-
-std::string oemToAnsi(const std::string& text) {
-  std::string converted = text;
-  OemToCharA(converted.c_str(), converted.data());
-  return converted;
 }
 
 }  // namespace qb::platform

@@ -1,3 +1,5 @@
+#include "platform/win32/process.h"
+
 #include "platform/process.h"
 
 #include <windows.h>
@@ -62,7 +64,7 @@ Shell commandShell() {
 }
 
 std::int32_t runAndWait(const std::string& commandLine, int showState,
-                        const std::function<void()>& betweenWaits, const ClaimedFile*) {
+                        const std::function<void()>& betweenWaits) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -85,7 +87,7 @@ std::int32_t runAndWait(const std::string& commandLine, int showState,
   return static_cast<std::int32_t>(code);
 }
 
-int startDetached(const std::string& commandLine, int showState) {
+int winExec(const std::string& commandLine, int showState) {
   return static_cast<int>(WinExec(commandLine.c_str(), static_cast<UINT>(showState)));
 }
 

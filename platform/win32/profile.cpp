@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/profile_engine.h"
+#include "platform/win32/system_words.h"
 #include "platform/win32/wide.h"
 
 namespace qb::platform {
@@ -18,8 +19,6 @@ namespace {
 const char* orNull(const ProfileName& text) {
   return text ? text->c_str() : nullptr;
 }
-
-unsigned readFailures = 0;
 
 // Our runs take turns at a profile file. The system's functions rewrite the file in place, and
 // under Wine a read that meets another run's rewrite can find the file cut short, without any
@@ -38,10 +37,8 @@ class ProfileTurn {
     owned_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
   }
   ~ProfileTurn() {
-    const DWORD error = GetLastError();  // what the turn's work left there
     if (owned_) ReleaseMutex(mutex_);
     if (mutex_) CloseHandle(mutex_);
-    SetLastError(error);
   }
   ProfileTurn(const ProfileTurn&) = delete;
   ProfileTurn& operator=(const ProfileTurn&) = delete;
@@ -51,18 +48,22 @@ class ProfileTurn {
   bool owned_ = false;
 };
 
-// The file is there, but another program holds it, or nobody may read it.
-bool unopenable(DWORD error) {
+// The error where the file is there, but another program holds it, or nobody may read it; else
+// ERROR_SUCCESS.
+DWORD unopenable(DWORD error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-         error == ERROR_ACCESS_DENIED;
+                 error == ERROR_ACCESS_DENIED
+             ? error
+             : ERROR_SUCCESS;
 }
 
 // Notepad saves UTF-8 without a byte order mark, which the system's functions take for ANSI text:
 // they would hand its bytes over as they are and write ANSI bytes into it. Such a file, one that
 // is valid UTF-8 and holds more than ASCII, is read and changed by our own engine instead, its
-// texts converted. Nothing for every other file; `unopened` tells one that cannot be opened now.
-std::optional<std::string> utf8File(const ProfileName& file, bool& unopened) {
-  unopened = false;
+// texts converted. Nothing for every other file; `unopened` gets the error of one that cannot be
+// opened now (see unopenable()).
+std::optional<std::string> utf8File(const ProfileName& file, DWORD& unopened) {
+  unopened = ERROR_SUCCESS;
   if (!file) return std::nullopt;
   HANDLE h = CreateFileW(widen(*file).c_str(), GENERIC_READ,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -93,43 +94,73 @@ std::string ansi(const std::string& utf8Text) {
 }
 
 // A read: of a UTF-8 file by our engine, of any other by the system's function. One that cannot
-// open the file gives what an empty file gives, as the system's function does, and is counted;
-// the system's function tells so in the thread's last error, which a read that went well leaves
+// open the file gives what an empty file gives, as the system's function does, and says why; the
+// system's function tells it in the thread's last error, which a read that went well leaves
 // alone. The read that gave the value is the one judged: the file may be held or free again a
 // moment after our own look at it.
 template <typename Engine, typename System>
-auto profileRead(const ProfileName& file, Engine engine, System system) {
-  bool unopened = false;
-  if (const auto bytes = utf8File(file, unopened)) return engine(ProfileDocument(*bytes));
-  if (unopened) {
-    ++readFailures;
-    return engine(ProfileDocument(std::string()));
-  }
-  SetLastError(ERROR_SUCCESS);
-  const auto result = system();
-  if (unopenable(GetLastError())) ++readFailures;
+auto profileRead(const ProfileName& file, std::string* unreadable, Engine engine, System system) {
+  DWORD unopened = ERROR_SUCCESS;
+  const auto result = [&] {
+    if (const auto bytes = utf8File(file, unopened)) return engine(ProfileDocument(*bytes));
+    if (unopened) return engine(ProfileDocument(std::string()));
+    SetLastError(ERROR_SUCCESS);
+    const auto given = system();
+    unopened = unopenable(GetLastError());
+    return given;
+  }();
+  if (unreadable) *unreadable = unopened ? systemWords(unopened) : std::string();
   return result;
 }
 
+// The thread's last error just after a call that failed; where the call left none, the generic
+// one for a write that did not happen.
+DWORD failure() {
+  const DWORD error = GetLastError();
+  return error ? error : ERROR_WRITE_FAULT;
+}
+
 // The engine's change written over the file itself, as the system's functions write: the file
-// keeps its permissions, and no other file is needed in its folder.
-bool rewrite(const std::string& file, const std::string& bytes) {
+// keeps its permissions, and no other file is needed in its folder. The error met, else
+// ERROR_SUCCESS.
+DWORD rewrite(const std::string& file, const std::string& bytes) {
   HANDLE h = CreateFileW(widen(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  if (h == INVALID_HANDLE_VALUE) return failure();
+  SetLastError(ERROR_SUCCESS);
   DWORD written = 0;
   const bool done =
       WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
       written == bytes.size() && SetEndOfFile(h) && FlushFileBuffers(h);
+  const DWORD error = done ? ERROR_SUCCESS : failure();
   CloseHandle(h);
-  return done;
+  return error;
+}
+
+// The write's error: ERROR_SUCCESS when the file holds the change, or needed none.
+DWORD write(const ProfileName& section, const ProfileName& key, const ProfileName& value,
+            const ProfileName& file) {
+  DWORD unopened = ERROR_SUCCESS;
+  if (const auto bytes = utf8File(file, unopened)) {
+    ProfileDocument doc(*bytes);
+    if (!section) return ERROR_INVALID_PARAMETER;
+    if (!doc.write(utf8(section), utf8(key), utf8(value))) return ERROR_SUCCESS;
+    return rewrite(*file, doc.bytes());
+  }
+  // Not left to the system's function: freed a moment later, a UTF-8 file would get ANSI bytes.
+  if (unopened) return unopened;
+  SetLastError(ERROR_SUCCESS);
+  const BOOL written =
+      file ? WritePrivateProfileStringA(orNull(section), orNull(key), orNull(value), file->c_str())
+           : WriteProfileStringA(orNull(section), orNull(key), orNull(value));
+  return written ? ERROR_SUCCESS : failure();
 }
 
 }  // namespace
 
 std::string readProfileString(const ProfileName& section, const ProfileName& key,
                               const ProfileName& defaultText, unsigned size,
-                              const ProfileName& file) {
+                              const ProfileName& file, std::string* unreadable) {
   const ProfileTurn turn(file);
   const auto engine = [&](const ProfileDocument& doc) {
     return ansi(doc.getString(utf8(section), utf8(key), utf8(defaultText), size));
@@ -143,11 +174,12 @@ std::string readProfileString(const ProfileName& section, const ProfileName& key
                                  size);
     return std::string(buffer.data(), count < size ? count : size);
   };
-  return profileRead(file, engine, system);
+  return profileRead(file, unreadable, engine, system);
 }
 
 std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
-                            std::int32_t defaultValue, const ProfileName& file) {
+                            std::int32_t defaultValue, const ProfileName& file,
+                            std::string* unreadable) {
   const ProfileTurn turn(file);
   const auto engine = [&](const ProfileDocument& doc) {
     return doc.getInt(utf8(section), utf8(key), defaultValue);
@@ -157,27 +189,15 @@ std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
         file ? GetPrivateProfileIntA(orNull(section), orNull(key), defaultValue, file->c_str())
              : GetProfileIntA(orNull(section), orNull(key), defaultValue));
   };
-  return profileRead(file, engine, system);
-}
-
-unsigned failedProfileReads() {
-  return readFailures;
+  return profileRead(file, unreadable, engine, system);
 }
 
 bool writeProfileString(const ProfileName& section, const ProfileName& key,
-                        const ProfileName& value, const ProfileName& file) {
+                        const ProfileName& value, const ProfileName& file, std::string* why) {
   const ProfileTurn turn(file);
-  bool unopened = false;
-  if (const auto bytes = utf8File(file, unopened)) {
-    ProfileDocument doc(*bytes);
-    if (!section) return false;
-    return !doc.write(utf8(section), utf8(key), utf8(value)) || rewrite(*file, doc.bytes());
-  }
-  // Not left to the system's function: freed a moment later, a UTF-8 file would get ANSI bytes.
-  if (unopened) return false;
-  return (file ? WritePrivateProfileStringA(orNull(section), orNull(key), orNull(value),
-                                            file->c_str())
-               : WriteProfileStringA(orNull(section), orNull(key), orNull(value))) != FALSE;
+  const DWORD error = write(section, key, value, file);
+  if (why) *why = error ? systemWords(error) : std::string();
+  return error == ERROR_SUCCESS;
 }
 
 std::optional<std::string> readProfileSectionNames(unsigned size, const ProfileName& file) {
@@ -210,7 +230,7 @@ std::optional<std::string> readProfileSectionNames(unsigned size, const ProfileN
     SetLastError(error);
     return names;
   };
-  return profileRead(file, engine, system);
+  return profileRead(file, nullptr, engine, system);
 }
 
 }  // namespace qb::platform

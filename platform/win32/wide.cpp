@@ -50,4 +50,10 @@ std::string utf8FromAnsi(const std::string& ansi) {
   return out;
 }
 
+std::string oemToAnsi(const std::string& text) {
+  std::string converted = text;
+  OemToCharA(converted.c_str(), converted.data());
+  return converted;
+}
+
 }  // namespace qb::platform

@@ -1,5 +1,6 @@
 #pragma once
-// ANSI byte texts to and from the UTF-16 the wide Windows functions take.
+// ANSI byte texts to and from the UTF-16 the wide Windows functions take, and from the OEM code
+// page.
 
 #include <optional>
 #include <string>
@@ -14,5 +15,8 @@ std::string narrow(const std::wstring& wide);
 // UTF-8.
 std::optional<std::string> ansiFromUtf8(const std::string& utf8);
 std::string utf8FromAnsi(const std::string& ansi);
+
+// OEM code page to ANSI, byte for byte (the text holds no NUL).
+std::string oemToAnsi(const std::string& text);
 
 }  // namespace qb::platform

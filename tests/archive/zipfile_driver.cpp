@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "archive/archive_check.h"
-#include "archive/deflate_threads.h"
+#include "archive/block_threads.h"
 #include "archive/dump_packer.h"
-#include "archive/file_names.h"
 #include "archive/ziparc.h"
+#include "runtime/file_names.h"
 
 namespace {
 bool follow(const std::string& zip, const std::string& file) {
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     else if (arg == "--follow")
       following = true;
     else if (arg == "--threads" && i + 1 < argc)
-      qb::deflateThreads().count = static_cast<unsigned>(std::atoi(argv[++i]));
+      qb::blockThreads().count = static_cast<unsigned>(std::atoi(argv[++i]));
     else
       names.push_back(arg);
   }
