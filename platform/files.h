@@ -10,14 +10,9 @@
 #include <utility>
 #include <vector>
 
-namespace qb::platform {
+#include "platform/outcome.h"
 
-// What a file call came to: done, or why not in the system's own words ("Permission denied",
-// "Access is denied"), taken at the call that failed.
-struct Outcome {
-  std::string why;  // empty when done
-  explicit operator bool() const { return why.empty(); }
-};
+namespace qb::platform {
 
 struct DirEntry {
   std::string name;  // without any folder

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/outcome.h"
+
 namespace qb::platform {
 
 using ProfileName = std::optional<std::string>;
@@ -32,11 +34,9 @@ std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
                             std::int32_t defaultValue, const ProfileName& file,
                             std::string* unreadable = nullptr);
 
-// Sets, or deletes (see above); false when the file could not be written, and then it is as it
-// was, the system's words for why placed into `why` (where given); else `why` is emptied.
-bool writeProfileString(const ProfileName& section, const ProfileName& key,
-                        const ProfileName& value, const ProfileName& file,
-                        std::string* why = nullptr);
+// Sets, or deletes (see above); where the file could not be written it is as it was.
+Outcome writeProfileString(const ProfileName& section, const ProfileName& key,
+                           const ProfileName& value, const ProfileName& file);
 
 // The section names in file order, each followed by a NUL, cut to fit `size` characters with the
 // list's final NUL. Null when the system's function could not be reached (the user has been

@@ -45,20 +45,25 @@ Value GETPROFINT(const Value& section, const Value& key, const Value& defaultNum
 
 Value WRITEPPROSTRING(const Value& section, const Value& key, const Value& value, const Value& file,
                       std::string* why) {
-  return platform::writeProfileString(name(section), name(key), name(value), name(file), why);
+  const platform::Outcome written =
+      platform::writeProfileString(name(section), name(key), name(value), name(file));
+  if (why) *why = written.why;
+  return static_cast<bool>(written);
 }
 
 Value WRITEPROFSTRING(const Value& section, const Value& key, const Value& value,
                       std::string* why) {
-  return platform::writeProfileString(name(section), name(key), name(value), std::nullopt, why);
+  return WRITEPPROSTRING(section, key, value, Value(), why);
 }
 
 Value DELINISECTION(const Value& section, const Value& file) {
-  return platform::writeProfileString(name(section), std::nullopt, std::string(), name(file));
+  return static_cast<bool>(
+      platform::writeProfileString(name(section), std::nullopt, std::string(), name(file)));
 }
 
 Value DELINIENTRY(const Value& section, const Value& key, const Value& file) {
-  return platform::writeProfileString(name(section), name(key), std::nullopt, name(file));
+  return static_cast<bool>(
+      platform::writeProfileString(name(section), name(key), std::nullopt, name(file)));
 }
 
 Value GETPVPRFSE(Value& buffer, const Value& size, const Value& file) {

@@ -66,8 +66,7 @@ Value TIni::Get(const Value& section, const Value& key, const Value& defaultValu
 
 Value TIni::Set(const Value& section, const Value& key, const Value& value, std::string* why) {
   const Value text = CVALTOCHAR(value);
-  return systemProfile() ? WRITEPROFSTRING(section, key, text, why)
-                         : WRITEPPROSTRING(section, key, text, cIniFile, why);
+  return WRITEPPROSTRING(section, key, text, file(), why);
 }
 
 Value TIni::Sections() {

@@ -215,11 +215,9 @@ std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
   return read(file, unreadable).getInt(section, key, defaultValue);
 }
 
-bool writeProfileString(const ProfileName& section, const ProfileName& key,
-                        const ProfileName& value, const ProfileName& file, std::string* why) {
-  const int error = write(section, key, value, file);
-  if (why) *why = words(error);
-  return error == 0;
+Outcome writeProfileString(const ProfileName& section, const ProfileName& key,
+                           const ProfileName& value, const ProfileName& file) {
+  return {words(write(section, key, value, file))};
 }
 
 std::optional<std::string> readProfileSectionNames(unsigned size, const ProfileName& file) {

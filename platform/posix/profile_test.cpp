@@ -173,9 +173,8 @@ TEST_F(ProfileFiles, AReadOnlyFileStaysAsItWas) {
   writeFile(ini_, before);
   ::chmod(ini_.c_str(), 0444);
   EXPECT_TRUE(unprivileged([&] {
-    std::string why;
-    return !writeProfileString("RESULT"s, "lastrun"s, "new"s, ini_, &why) &&
-           why == "Permission denied";
+    const Outcome written = writeProfileString("RESULT"s, "lastrun"s, "new"s, ini_);
+    return !written && written.why == "Permission denied";
   }));
   EXPECT_EQ(readFile(ini_), before);
   struct stat st {};
@@ -188,11 +187,12 @@ TEST_F(ProfileFiles, AFileThatCannotBeReadIsNeverReplaced) {
   writeFile(ini_, before);
   ::chmod(ini_.c_str(), 0222);
   EXPECT_TRUE(unprivileged([&] {
-    std::string unreadable, why;
-    return readProfileString("CONFIG"s, "principal.data"s, "d"s, 4095, ini_, &unreadable) == "d" &&
-           unreadable == "Permission denied" &&
-           !writeProfileString("RESULT"s, "lastrun"s, "new"s, ini_, &why) &&
-           why == "Permission denied";
+    std::string unreadable;
+    const bool readAsEmpty =
+        readProfileString("CONFIG"s, "principal.data"s, "d"s, 4095, ini_, &unreadable) == "d";
+    const Outcome written = writeProfileString("RESULT"s, "lastrun"s, "new"s, ini_);
+    return readAsEmpty && unreadable == "Permission denied" && !written &&
+           written.why == "Permission denied";
   }));
   ::chmod(ini_.c_str(), 0644);
   EXPECT_EQ(readFile(ini_), before);

@@ -192,12 +192,11 @@ std::int32_t readProfileInt(const ProfileName& section, const ProfileName& key,
   return profileRead(file, unreadable, engine, system);
 }
 
-bool writeProfileString(const ProfileName& section, const ProfileName& key,
-                        const ProfileName& value, const ProfileName& file, std::string* why) {
+Outcome writeProfileString(const ProfileName& section, const ProfileName& key,
+                           const ProfileName& value, const ProfileName& file) {
   const ProfileTurn turn(file);
   const DWORD error = write(section, key, value, file);
-  if (why) *why = error ? systemWords(error) : std::string();
-  return error == ERROR_SUCCESS;
+  return {error ? systemWords(error) : std::string()};
 }
 
 std::optional<std::string> readProfileSectionNames(unsigned size, const ProfileName& file) {

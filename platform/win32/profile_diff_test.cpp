@@ -551,11 +551,12 @@ TEST(ProfileDifferential, AHeldFileCountsAsAFailedReadAndWrite) {
     test::writeFile(file, start);
     HANDLE held = CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    std::string unreadable, why, again = "?", none = "?";
+    std::string unreadable, again = "?", none = "?";
     EXPECT_EQ(readProfileString("CONFIG"s, "principal.data"s, ""s, 4095, file, &unreadable), "");
     EXPECT_EQ(unreadable, systemWords(ERROR_SHARING_VIOLATION)) << folder;
-    EXPECT_FALSE(writeProfileString("RESULT"s, "lastrun"s, "x"s, file, &why)) << folder;
-    EXPECT_EQ(why, systemWords(ERROR_SHARING_VIOLATION)) << folder;
+    const Outcome written = writeProfileString("RESULT"s, "lastrun"s, "x"s, file);
+    EXPECT_FALSE(written) << folder;
+    EXPECT_EQ(written.why, systemWords(ERROR_SHARING_VIOLATION)) << folder;
     CloseHandle(held);
     EXPECT_EQ(readFile(file), start) << folder;
     EXPECT_NE(readProfileString("CONFIG"s, "principal.data"s, ""s, 4095, file, &again), "");
