@@ -1,13 +1,17 @@
 #include "job/run_status.h"
 
 #include "platform/console.h"
+#include "platform/outcome.h"
 #include "runtime/error.h"
 #include "runtime/quit.h"
 
 namespace qb {
 
-std::string recordStatus(BackupHost& host, const std::shared_ptr<TIni>& OINI,
-                         const std::string& status) {
+namespace {
+// Writes lastrun through OINI, again for a few seconds while the file refuses it. Without a
+// settings file that variable was never created, and reading it is the runtime error.
+platform::Outcome recordStatus(BackupHost& host, const std::shared_ptr<TIni>& OINI,
+                               const std::string& status) {
   if (!OINI) {
     auto error = std::make_shared<ErrorRecord>();
     error->SUBSYSTEM = "BASE";
@@ -18,10 +22,11 @@ std::string recordStatus(BackupHost& host, const std::shared_ptr<TIni>& OINI,
     error->flags = CANRETRY;
     while (true) raiseError(error);  // only a retry comes back
   }
-  std::string why;
-  retried(host, [&] { return OINI->Set("RESULT", "lastrun", status, &why).logical(); });
-  return why;
+  platform::Outcome recorded;
+  retried(host, [&] { return OINI->Set("RESULT", "lastrun", status, &recorded.why).logical(); });
+  return recorded;
 }
+}  // namespace
 
 Value endWithoutSuccess(const std::string& line) {
   platform::writeDiagnostic(platform::Diagnostic::failure, line + "\n");
@@ -31,18 +36,18 @@ Value endWithoutSuccess(const std::string& line) {
 
 Value recordFailure(BackupHost& host, const std::shared_ptr<TIni>& OINI, const std::string& status,
                     const std::string& reason) {
-  const std::string why = recordStatus(host, OINI, status);
+  const platform::Outcome recorded = recordStatus(host, OINI, status);
   return endWithoutSuccess(
       status + ": " + reason +
-      (why.empty() ? "" : "; not recorded in " + OINI->cIniFile.text() + ": " + why));
+      (recorded ? "" : "; not recorded in " + OINI->cIniFile.text() + ": " + recorded.why));
 }
 
 bool recordBackup(BackupHost& host, const std::shared_ptr<TIni>& OINI, const std::string& timestamp,
                   const std::string& archive) {
-  const std::string why = recordStatus(host, OINI, timestamp);
-  if (why.empty()) return true;
+  const platform::Outcome recorded = recordStatus(host, OINI, timestamp);
+  if (recorded) return true;
   endWithoutSuccess(timestamp + ": the backup " + archive + " was made, but not recorded in " +
-                    OINI->cIniFile.text() + ": " + why);
+                    OINI->cIniFile.text() + ": " + recorded.why);
   return false;
 }
 

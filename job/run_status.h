@@ -9,12 +9,6 @@
 
 namespace qb {
 
-// Writes lastrun through OINI, again for a few seconds while the file refuses it; where it never
-// took it, the system's words for the last refusal, else nothing. Without a settings file that
-// variable was never created, and reading it is the runtime error.
-std::string recordStatus(BackupHost& host, const std::shared_ptr<TIni>& OINI,
-                         const std::string& status);
-
 // The line on standard error (and the Windows event log), and exit code 2; false, DOBACKUP's
 // result then.
 Value endWithoutSuccess(const std::string& line);
